@@ -1,0 +1,50 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include <QString>
+
+namespace keyrelay {
+
+// Program-wide state shared by the windows: one copy per running program, owned by the
+// application object and handed to every window. Nothing here is saved.
+//
+// Counters the tick raises (CycleSecs, ElapsedSecs, DwellSecs) start again at 0 when
+// they pass 4000, so the 16-bit types never overflow.
+struct ProgramState {
+    // Start-up and the busy marker
+    QString LogdeckFolder;       // companion program's folder with a trailing separator, or empty
+    bool AppsStarted = false;    // the automatic launch has run (or must not run) in this run
+    bool OwnMarker = false;      // this program created the busy marker and may delete it
+    std::int16_t BusyWaitCount = 0;  // weight of consecutive busy checks that found the marker
+
+    // Keystroke channel and the one-second tick
+    bool ChannelBusy = false;    // the keystroke channel is taken
+    bool PadSending = false;     // a command sequence is under way
+    bool SweepStepping = false;  // a sweep step is under way
+    std::int16_t CycleSecs = 0;
+    std::int16_t ElapsedSecs = 0;
+    std::int16_t StaleBusySecs = 0;
+    std::int16_t SweepLine = 0;  // 0 to 7
+    std::int16_t DwellSecs = 0;
+
+    // Station link
+    QString LinkBuffer;
+    std::int16_t AcceptedCount = 0;
+    std::array<bool, 501> KeepAliveAnswered{};
+    std::int16_t LastSenderIndex = 0;
+    bool ServerReceiveBusy = false;
+    bool ListenStarted = false;
+    bool ClientReceiveBusy = false;
+    bool KeepAliveBusy = false;
+
+    // Telnet
+    bool QsyPending = false;
+
+    // Launcher
+    std::int16_t ClickOffset = 0;
+    bool LaunchCancel = false;
+};
+
+}  // namespace keyrelay

@@ -1,0 +1,64 @@
+#include "cmdpad/QtDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+
+namespace keyrelay {
+
+namespace {
+
+const QString Title = QStringLiteral("Keyrelay");
+
+// "INI_Files (*.ini)|*.ini" -> "INI_Files (*.ini)": the part before each "|" is what the
+// user reads, and it already carries the pattern Qt needs.
+QString qtFilter(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    QStringList names;
+    for (int i = 0; i < parts.size(); i += 2) {
+        names << parts[i];
+    }
+    return names.join(QStringLiteral(";;"));
+}
+
+}  // namespace
+
+void QtDialogs::message(const std::string& text) {
+    QMessageBox::information(QApplication::activeWindow(), Title, QString::fromStdString(text));
+}
+
+bool QtDialogs::askYesNo(const std::string& text) {
+    return QMessageBox::question(QApplication::activeWindow(), Title,
+                                 QString::fromStdString(text),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::optional<std::string> QtDialogs::openFile(const FileDialogRequest& request) {
+    const QString path = QFileDialog::getOpenFileName(
+        QApplication::activeWindow(), QStringLiteral("Open"),
+        QString::fromStdString(request.initialFolder), qtFilter(request.filter));
+    if (path.isEmpty()) {
+        return std::nullopt;
+    }
+    return path.toStdString();
+}
+
+std::optional<std::string> QtDialogs::saveFile(const FileDialogRequest& request) {
+    QString start = QString::fromStdString(request.fileName);
+    if (!request.initialFolder.empty()) {
+        start = QString::fromStdString(request.initialFolder) + QLatin1Char('/') + start;
+    }
+    const QFileDialog::Options options =
+        request.overwritePrompt ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
+    const QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(),
+                                                      QStringLiteral("Save As"), start,
+                                                      qtFilter(request.filter), nullptr, options);
+    if (path.isEmpty()) {
+        return std::nullopt;
+    }
+    return path.toStdString();
+}
+
+}  // namespace keyrelay

@@ -1,0 +1,3 @@
+#include "platform/KeyNotation.h"
+#include <gtest/gtest.h>
+TEST(KeyNotation, Placeholder) { SUCCEED(); }
