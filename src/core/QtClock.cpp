@@ -14,11 +14,15 @@ namespace {
 constexpr int ConditionPollMs = 5;
 }  // namespace
 
-QtClock::QtClock() { monotonic_.start(); }
+QtClock::QtClock() {
+    monotonic_.start();
+}
 
 QtClock::~QtClock() = default;
 
-std::int64_t QtClock::elapsedMs() { return monotonic_.elapsed(); }
+std::int64_t QtClock::elapsedMs() {
+    return monotonic_.elapsed();
+}
 
 void QtClock::waitMs(std::int64_t ms) {
     if (ms <= 0) {
@@ -45,7 +49,9 @@ bool QtClock::waitFor(const std::function<bool()>& done, std::int64_t timeoutMs)
     return true;
 }
 
-void QtClock::yield() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtClock::yield() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 Clock::TimerId QtClock::startTimer(std::int64_t intervalMs, std::function<void()> onTick) {
     auto timer = std::make_unique<QTimer>();
