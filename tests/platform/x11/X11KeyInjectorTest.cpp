@@ -28,7 +28,6 @@ struct KeyCase {
     const char* name;
     const char* keys;
     std::vector<std::string> expected;  // presses: keysym name, "+S" Shift, "+C" Ctrl, "+A" Alt
-    bool standardPath = true;           // false: the window manager grabs a key of it
 };
 
 bool isHeldModifier(unsigned long keysym) {
@@ -141,9 +140,6 @@ class X11KeyNotationTest : public X11KeyInjectorTest,
 
 TEST_P(X11KeyNotationTest, EveryStrokeArrivesInOrderWithItsModifiers) {
     auto [path, keyCase] = GetParam();
-    if (path == Path::Standard && !keyCase.standardPath) {
-        GTEST_SKIP() << "the window manager grabs this key from the standard path";
-    }
     auto before = coreKeymap(dpy());
     injector(path).sendKeys(keyCase.keys);
     auto keys = received();
@@ -178,7 +174,6 @@ const KeyCase Cases[] = {
      "{LEFT}{PGDN}{PGUP}{RIGHT}{TAB}{UP}",
      {"BackSpace", "BackSpace", "BackSpace", "Break+C", "Delete", "Delete", "Down", "End", "Return",
       "Escape", "Help", "Home", "Insert", "Left", "Next", "Prior", "Right", "Tab", "Up"}},
-    {"PrintScreen", "{PRTSC}", {"Print"}, false},
     {"LockKeysToggleTwice",
      "{NUMLOCK}{NUMLOCK}{SCROLLLOCK}{SCROLLLOCK}",
      {"Num_Lock", "Num_Lock", "Scroll_Lock", "Scroll_Lock"}},
@@ -212,6 +207,15 @@ std::string caseName(const ::testing::TestParamInfo<std::tuple<Path, KeyCase>>& 
 INSTANTIATE_TEST_SUITE_P(Notation, X11KeyNotationTest,
                          ::testing::Combine(::testing::Values(Path::Standard, Path::Alternate),
                                             ::testing::ValuesIn(Cases)),
+                         caseName);
+
+// openbox grabs the Print key, so only synthetic events reach the window with it here;
+// the standard path types it on a display without a window manager.
+const KeyCase AlternateOnlyCases[] = {{"PrintScreen", "{PRTSC}", {"Print"}}};
+
+INSTANTIATE_TEST_SUITE_P(NotationGrabbedKeys, X11KeyNotationTest,
+                         ::testing::Combine(::testing::Values(Path::Alternate),
+                                            ::testing::ValuesIn(AlternateOnlyCases)),
                          caseName);
 
 class X11KeyPathTest : public X11KeyInjectorTest, public ::testing::WithParamInterface<Path> {};

@@ -3,6 +3,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 
 #include <cstdlib>
 #include <memory>
@@ -10,10 +11,12 @@
 #include <vector>
 
 #include "PrivateXServer.h"
+#include "TestWindow.h"
 #include "platform/NativeServices.h"
 #include "platform/PlatformError.h"
 #include "platform/x11/SendEventKeyInjector.h"
 #include "platform/x11/X11WindowSystem.h"
+#include "platform/x11/XTestKeyInjector.h"
 
 namespace keyrelay {
 namespace {
@@ -119,6 +122,32 @@ TEST_F(X11WithoutWindowManagerTest, AlternatePathWithoutAFocusedWindowFails) {
         ADD_FAILURE() << "typed without a focused window";
     } catch (const PlatformError& e) {
         EXPECT_EQ(e.number(), errors::InvalidArgument);
+    }
+}
+
+TEST_F(X11WithoutWindowManagerTest, StandardPathTypesIntoTheActivatedWindow) {
+    // The test window connects to $DISPLAY: point it at this server for its lifetime.
+    const char* saved = std::getenv("DISPLAY");
+    std::string previous = saved != nullptr ? saved : "";
+    setenv("DISPLAY", server_.name().c_str(), 1);
+    {
+        test::TestWindow target("Typed without a window manager");
+        makeWindow("Above it", true);
+        windows_->activate(target.handle());
+        XTestKeyInjector(display_).sendKeys("a{PRTSC}+b");
+        target.settle();
+        std::vector<unsigned long> pressed;
+        for (const auto& key : target.keys()) {
+            if (key.press && !IsModifierKey(key.keysym)) {
+                pressed.push_back(key.keysym);
+            }
+        }
+        EXPECT_EQ(pressed, (std::vector<unsigned long>{XK_a, XK_Print, XK_B}));
+    }
+    if (saved != nullptr) {
+        setenv("DISPLAY", previous.c_str(), 1);
+    } else {
+        unsetenv("DISPLAY");
     }
 }
 
