@@ -14,9 +14,9 @@ namespace keyrelay {
 // they pass 4000, so the 16-bit types never overflow.
 struct ProgramState {
     // Start-up and the busy marker
-    QString LogdeckFolder;       // companion program's folder with a trailing separator, or empty
-    bool AppsStarted = false;    // the automatic launch has run (or must not run) in this run
-    bool OwnMarker = false;      // this program created the busy marker and may delete it
+    QString LogdeckFolder;     // companion program's folder with a trailing separator, or empty
+    bool AppsStarted = false;  // the automatic launch has run (or must not run) in this run
+    bool OwnMarker = false;    // this program created the busy marker and may delete it
     std::int16_t BusyWaitCount = 0;  // weight of consecutive busy checks that found the marker
 
     // Keystroke channel and the one-second tick

@@ -30,8 +30,7 @@ void QtDialogs::message(const std::string& text) {
 }
 
 bool QtDialogs::askYesNo(const std::string& text) {
-    return QMessageBox::question(QApplication::activeWindow(), Title,
-                                 QString::fromStdString(text),
+    return QMessageBox::question(QApplication::activeWindow(), Title, QString::fromStdString(text),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
@@ -52,9 +51,9 @@ std::optional<std::string> QtDialogs::saveFile(const FileDialogRequest& request)
     }
     const QFileDialog::Options options =
         request.overwritePrompt ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
-    const QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(),
-                                                      QStringLiteral("Save As"), start,
-                                                      qtFilter(request.filter), nullptr, options);
+    const QString path =
+        QFileDialog::getSaveFileName(QApplication::activeWindow(), QStringLiteral("Save As"), start,
+                                     qtFilter(request.filter), nullptr, options);
     if (path.isEmpty()) {
         return std::nullopt;
     }

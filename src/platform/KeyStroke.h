@@ -26,7 +26,22 @@ enum class NamedKey : std::uint8_t {
     ScrollLock,
     Tab,
     Up,
-    F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12, F13, F14, F15, F16,
+    F1,
+    F2,
+    F3,
+    F4,
+    F5,
+    F6,
+    F7,
+    F8,
+    F9,
+    F10,
+    F11,
+    F12,
+    F13,
+    F14,
+    F15,
+    F16,
 };
 
 // Modifier bits held down around one stroke.
