@@ -92,7 +92,7 @@ void TerminalF::loadGeometry() {
     // Each value takes effect as it is read, so a short file changes only its first ones.
     const QList<double> values = TerminalGeometry::read(ctx.settingsFolder);
     // Before the window manager frames the window its outer size is its client size: a
-    // size from the file is applied again once the frame is known (moveEvent).
+    // size from the file is applied again once the frame is known.
     for (qsizetype i = 0; i < values.size(); ++i) {
         const int value = twipsOf(values.at(i));
         switch (i) {
@@ -142,16 +142,27 @@ void TerminalF::resizeEvent(QResizeEvent* event) {
 
 void TerminalF::moveEvent(QMoveEvent* event) {
     ProgramWindow::moveEvent(event);
-    // The window manager has framed the window: the outer size the file asked for can
-    // be met now, and the layout follows the outer size.
-    if ((pendingOuterWidth_ != 0 || pendingOuterHeight_ != 0) && frameGeometry().size() != size()) {
-        const int width = pendingOuterWidth_ != 0 ? pendingOuterWidth_ : outerWidthTwips();
-        const int height = pendingOuterHeight_ != 0 ? pendingOuterHeight_ : outerHeightTwips();
-        pendingOuterWidth_ = 0;
-        pendingOuterHeight_ = 0;
-        setOuterSize(width, height);
-    }
+    applyPendingOuterSize();
     arrange();
+}
+
+void TerminalF::showEvent(QShowEvent* event) {
+    ProgramWindow::showEvent(event);
+    applyPendingOuterSize();
+    arrange();
+}
+
+void TerminalF::applyPendingOuterSize() {
+    // Once the window is framed, the outer size the file asked for can be met (the layout
+    // follows the outer size, so it is arranged again in any case).
+    if ((pendingOuterWidth_ == 0 && pendingOuterHeight_ == 0) || frameGeometry().size() == size()) {
+        return;
+    }
+    const int width = pendingOuterWidth_ != 0 ? pendingOuterWidth_ : outerWidthTwips();
+    const int height = pendingOuterHeight_ != 0 ? pendingOuterHeight_ : outerHeightTwips();
+    pendingOuterWidth_ = 0;
+    pendingOuterHeight_ = 0;
+    setOuterSize(width, height);
 }
 
 void TerminalF::arrange() {

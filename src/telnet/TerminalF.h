@@ -44,6 +44,7 @@ protected:
     void closingWork() override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void loadGeometry();
@@ -52,6 +53,7 @@ private:
     int outerWidthTwips() const;
     int outerHeightTwips() const;
     void setOuterSize(int widthTwips, int heightTwips);
+    void applyPendingOuterSize();
 
     QString text_;
     // The outer size (twips, 0 = none) the file asked for before the window manager framed
