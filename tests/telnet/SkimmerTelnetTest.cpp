@@ -136,16 +136,45 @@ TEST_F(AgainstSkimsim, SpotRestartsAStarredDwellOnly) {
     }
 }
 
-TEST_F(AgainstSkimsim, LowerCaseSpotMarkerAndPromptCount) {
+TEST_F(AgainstSkimsim, EachChunkGetsTheFirstRuleItMatchesOnly) {
+    struct Case {
+        const char* text;
+        int answers;  // "NOCALL" lines sent for it
+        std::int16_t dwellAfter;
+        bool pendingAfter;
+    };
+    const Case cases[] = {
+        // The prompt wins over a spot in the same chunk: answered once, dwell kept.
+        {"DX de K1ABC-#: 7010.0 W1AW 10 dB 20 WPM CQ 0000Z your Callsign please", 1, 17, true},
+        // A spot wins over a click report: the command stays unacknowledged.
+        {"DX de K1ABC-#: 7010.0 W1AW 10 dB CQ 0000Z Clicked on \"\" at 7010", 0, 0, true},
+        {"dx de k1abc-#: 7010.0 w1aw 10 db 20 wpm cq 0000z", 0, 0, true},
+        {"To ALL de SKIMMER 0000Z : clicked on \"\" at 7010", 0, 17, false},
+        {"DXde K1ABC and DX\tde W1AW", 0, 17, true},
+        {"Hello NOCALL", 0, 17, true},
+    };
     t.window.dwell = u"20*"_qs;
-    t.state.DwellSecs = 9;
-    skimsim.command(u"send dx de k1abc-#: 7010.0 w1aw 10 db 20 wpm cq 0000z"_qs);
-    ASSERT_TRUE(t.receivedSomething(u"dx de k1abc"_qs));
-    EXPECT_EQ(t.state.DwellSecs, 0);
-
-    skimsim.command(u"send your CallSign please"_qs);
-    ASSERT_TRUE(t.waitFor([&] { return skimsim.received().size() == 2; }));
-    EXPECT_EQ(skimsim.received().at(1), u"NOCALL\r"_qs);
+    for (const Case& c : cases) {
+        const qsizetype base = skimsim.received().size();
+        t.state.DwellSecs = 17;
+        t.state.QsyPending = true;
+        t.window.received.clear();
+        const QString text = QString::fromLatin1(c.text);
+        skimsim.command(u"send "_qs + text);
+        ASSERT_TRUE(t.receivedSomething(text)) << c.text;
+        EXPECT_EQ(t.state.DwellSecs, c.dwellAfter) << c.text;
+        EXPECT_EQ(t.state.QsyPending, c.pendingAfter) << c.text;
+        ASSERT_TRUE(t.waitFor([&] { return skimsim.received().size() >= base + c.answers; }));
+        // Nothing else was sent: a command now is the next line the server receives.
+        ASSERT_TRUE(t.telnet->sendFrequencyCommand(u"SKIMMER/QSY 7010"_qs));
+        ASSERT_TRUE(t.waitFor([&] { return skimsim.received().size() > base + c.answers; }));
+        const QStringList got = skimsim.received().mid(base);
+        QStringList expected(c.answers, u"NOCALL\r"_qs);
+        expected.append(u"SKIMMER/QSY 7010\r"_qs);
+        EXPECT_EQ(got, expected) << c.text;
+        // The click report of that command has come back before the next case.
+        ASSERT_TRUE(t.waitFor([&] { return !t.state.QsyPending; }));
+    }
 }
 
 TEST_F(AgainstSkimsim, ServerClosingLeavesTheSocketClosedAndSendsRefused) {
