@@ -115,7 +115,8 @@ void SkimmerTelnet::dataArrival() {
         finishArrival();
         return;
     }
-    if (!ask(inputs_.viaTelnet) && !ask(inputs_.linkDotShown)) {
+    // Neither telnet (telnet mode implies ViaTelnet) nor a linked client: nobody's text.
+    if (!ask(inputs_.viaTelnet) && !ask(inputs_.telnetMode) && !ask(inputs_.linkDotShown)) {
         finishArrival();
         return;
     }
