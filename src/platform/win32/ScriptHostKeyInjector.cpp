@@ -1,8 +1,9 @@
 #include "platform/win32/ScriptHostKeyInjector.h"
 
+#include <windows.h>
+// after windows.h, which they need
 #include <objbase.h>
 #include <oleauto.h>
-#include <windows.h>
 
 #include "platform/KeyNotation.h"
 #include "platform/PlatformError.h"

@@ -1,7 +1,8 @@
 #include "platform/win32/Win32Processes.h"
 
-#include <psapi.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <psapi.h>
 
 #include "platform/win32/Win32Error.h"
 #include "platform/win32/Win32Text.h"

@@ -5,8 +5,9 @@
 //   then one line per argument, the program name first
 // and then keeps running until a file "probe-stop" appears there (at most a minute), so
 // the test can find it in the process list.
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <shellapi.h>
 
 #include <string>
 
