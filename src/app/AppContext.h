@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+
+#include "app/ProgramState.h"
+#include "delivery/BusyMarker.h"
+#include "delivery/Delivery.h"
+#include "platform/Platform.h"
+
+namespace keyrelay {
+
+class WindowRegistry;
+
+// What every window is handed: the program-wide state, the desktop services, and the
+// registry through which it reaches the other windows.
+struct AppContext {
+    ProgramState& state;
+    Platform& platform;
+    Delivery& delivery;
+    BusyMarker& marker;
+    WindowRegistry& windows;
+    // The folder the settings files live in (the working folder in the program, a
+    // temporary folder in tests). Paths are built as folder + "/" + name.
+    QString settingsFolder;
+    // Ends the whole program at once, without any window's closing work ("Yes" to "Do you
+    // want to close the program"). Does not return: the program exits; tests make it
+    // throw ProgramEnded.
+    std::function<void()> endProgram;
+
+    // The path of a settings file in the settings folder.
+    QString settingsPath(const QString& name) const {
+        return settingsFolder.isEmpty() ? name : settingsFolder + QLatin1Char('/') + name;
+    }
+};
+
+}  // namespace keyrelay

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+namespace keyrelay {
+
+// A filled circle used as a status dot (running, hold, link). Its fill colour and whether
+// it is shown are state other code reads: test "shown" with !isHidden().
+class Indicator : public QWidget {
+    Q_OBJECT
+public:
+    static inline const QColor Green{0, 192, 0};
+    static inline const QColor Red{255, 0, 0};
+
+    explicit Indicator(QWidget* parent, const QColor& fill = Red);
+
+    QColor fillColor() const { return fill_; }
+    void setFillColor(const QColor& color);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor fill_;
+};
+
+}  // namespace keyrelay
