@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <iterator>
 #include <vector>
 
 #include "platform/KeyNotation.h"

@@ -79,6 +79,29 @@ TEST_F(SendInputKeyInjectorTest, EveryNotationConstructArrivesAsTyped) {
     }
 }
 
+// Presses CapsLock without the code under test and waits until this thread sees it.
+void toggleCapsLock(test::RecordingWindow& window) {
+    INPUT inputs[2] = {};
+    inputs[0].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = VK_CAPITAL;
+    inputs[1] = inputs[0];
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+    test::waitForEndMark(window);
+}
+
+TEST_F(SendInputKeyInjectorTest, LettersKeepTheirCaseWhileCapsLockIsOn) {
+    toggleCapsLock(*window_);
+    ASSERT_TRUE(GetKeyState(VK_CAPITAL) & 1);
+    window_->clear();
+    injector_.sendKeys("aB{x 2}1!");
+    const bool arrived = test::waitForEndMark(*window_);
+    toggleCapsLock(*window_);
+    ASSERT_TRUE(arrived);
+    EXPECT_FALSE(GetKeyState(VK_CAPITAL) & 1);
+    EXPECT_EQ(window_->text, "aBxx1!");
+}
+
 TEST_F(SendInputKeyInjectorTest, MalformedStringTypesNothing) {
     for (const std::string bad : {"ab{LEFT", "ab+", "(ab", "ab{NOSUCHKEY}", "{LEFT 99999}"}) {
         SCOPED_TRACE("notation: " + bad);
