@@ -144,7 +144,8 @@ private:
             const auto level = static_cast<std::uint8_t>((found >> 8) & 0xFF);
             // Levels beyond Shift, Ctrl and Alt (Kana and the like) are left to the
             // Unicode event.
-            if (found != -1 && (level & ~(ShiftModifier | ControlModifier | AltModifier)) == 0) {
+            if (found != -1 && (level & ~(ShiftModifier | ControlModifier | AltModifier)) == 0 &&
+                !isDeadKey(static_cast<WORD>(found & 0xFF))) {
                 std::uint8_t needed = level;
                 if (capsLock_ && (level & (ControlModifier | AltModifier)) == 0 &&
                     isCasedLetter(c)) {
@@ -204,6 +205,12 @@ private:
         events_.push_back(input);
         input.ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
         events_.push_back(input);
+    }
+
+    // A dead key ("^" and "`" on German and French keyboards) types nothing by itself and
+    // changes the next character instead, so its characters go as Unicode events.
+    bool isDeadKey(WORD vk) const {
+        return (MapVirtualKeyExW(vk, MAPVK_VK_TO_CHAR, layout_) & 0x80000000u) != 0;
     }
 
     HKL layout_;

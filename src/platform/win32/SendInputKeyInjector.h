@@ -9,9 +9,9 @@ namespace keyrelay {
 //
 // Named keys become their virtual keys. A character that the keyboard layout of the
 // foreground window has becomes that layout's key with the Shift, Ctrl and Alt levels it
-// needs (CapsLock taken into account for letters); a character the layout lacks is typed
-// as a Unicode character event. Modifiers from the notation are pressed before their key
-// or group and released after it, and everything is released at the end.
+// needs (CapsLock taken into account for letters); a character the layout lacks, or has
+// only on a dead key, is typed as a Unicode character event. Modifiers from the notation are
+// pressed before their key or group and released after it, and everything is released at the end.
 //
 // Throws PlatformError(errors::InvalidArgument) for a malformed string before typing
 // anything, and PlatformError with the system's number when Windows takes fewer events
