@@ -23,6 +23,7 @@
 #include "platform/PlatformError.h"
 #include "sweep/HelpFrm.h"
 #include "sweep/SweepSettingsFile.h"
+#include "sweep/SweepTick.h"
 #include "telnet/TerminalF.h"
 
 #ifndef KEYRELAY_VERSION
@@ -772,6 +773,13 @@ void QsySweep::Sending_Click() {
 
 // ---------------------------------------------------------------------------------------
 // What the tick reads
+
+void QsySweep::tickDuties(AppContext& context) {
+    const TimeOfDay now = context.platform.clock.localTime();
+    SweepTick::run(
+        context.state, [&context]() -> SweepTickTarget& { return context.windows.get<QsySweep>(); },
+        now.hours * 60 + now.minutes);
+}
 
 bool QsySweep::lineIncluded(int line) {
     return IncCheck[line]->isChecked();

@@ -83,6 +83,11 @@ public:
     // Acts as a client linked to another instance's sweep: green dot shown, red one hidden.
     bool linkedClient() const;
 
+    // The sweep duties of the main window's one-second tick: include marks, time windows,
+    // the dwell step and "Cycle Bands" (SweepTick), on the sweep window as the registry
+    // has it (loading it when needed) at the clock's local time.
+    static void tickDuties(AppContext& context);
+
     // SweepTickTarget
     bool lineIncluded(int line) override;
     QString startTimeText(int line) override;
