@@ -302,13 +302,19 @@ void QsySweep::placeFullLayout() {
 void QsySweep::setLayoutHeight(int twips) {
     layoutHeight_ = twips;
     resize(Twips::toPixels(DesignWidth), Twips::toPixels(twips - FrameTwips));
+    // A hidden window gets its resize event only when shown; place the bar now.
+    placeMenuBar();
+}
+
+void QsySweep::placeMenuBar() {
+    const int menuHeight = menuBar_->sizeHint().height();
+    menuBar_->setGeometry(0, 0, width(), menuHeight);
+    form_->move(0, menuHeight);
 }
 
 void QsySweep::resizeEvent(QResizeEvent* event) {
     ProgramWindow::resizeEvent(event);
-    const int menuHeight = menuBar_->sizeHint().height();
-    menuBar_->setGeometry(0, 0, width(), menuHeight);
-    form_->move(0, menuHeight);
+    placeMenuBar();
 }
 
 void QsySweep::Compress() {

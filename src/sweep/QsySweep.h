@@ -182,6 +182,7 @@ private:
     void place(QWidget* w, int left, int top, int width, int height);
     void setTop(QWidget* w, int top);
     void setLayoutHeight(int twips);
+    void placeMenuBar();
     void assignHints();
     void endTimeCheck(int line);
 

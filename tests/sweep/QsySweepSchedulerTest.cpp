@@ -2,13 +2,13 @@
 // what a failing step does. Time is virtual: the tick fires every 1000 ms and the waits
 // of a step (0.5 s after the prefix, 1 s after the frequency, 0.5 s after the suffix)
 // move the clock.
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QPointer>
-#include <gtest/gtest.h>
 
 #include "SweepHarness.h"
 #include "app/Indicator.h"
@@ -334,7 +334,12 @@ TEST_F(SweepScheduler, QuitDuringAStepLetsTheStepFinishBeforeTheWindowGoes) {
     });
     s->Command2_Click();
     EXPECT_EQ(h.typed(), (Strings{"%CT", "14000", "{ENTER}"}));
-    EXPECT_FALSE(h.windows.isLoaded(QsySweep::Name));
+    // The tick inside the step has already loaded the window afresh (hidden, stopped).
+    QsySweep* reloaded = h.windows.ifLoaded<QsySweep>();
+    ASSERT_NE(reloaded, nullptr);
+    EXPECT_NE(reloaded, s.data());
+    EXPECT_TRUE(reloaded->Shape1->isHidden());
+    EXPECT_TRUE(reloaded->isHidden());
     EXPECT_FALSE(h.state.ChannelBusy);
     EXPECT_FALSE(h.state.SweepStepping);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -1,5 +1,6 @@
 // The sweep window's own behaviour: loading and saving its settings, hints, the end-time
 // check, the plain commands and the two layouts.
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -10,7 +11,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <gtest/gtest.h>
 
 #include "SweepHarness.h"
 #include "app/Indicator.h"
@@ -34,7 +34,9 @@ void leave(QWidget* w) {
     QCoreApplication::sendEvent(w, &out);
 }
 
-int px(int twips) { return Twips::toPixels(twips); }
+int px(int twips) {
+    return Twips::toPixels(twips);
+}
 
 TEST(SweepWindow, OpensWithItsDefaults) {
     SweepHarness h;
@@ -135,7 +137,8 @@ TEST(SweepWindow, ASaveThatFailsDoesNotHoldUpTheClosing) {
     s.Command1_Click();
     EXPECT_FALSE(h.windows.isLoaded(QsySweep::Name));
     ASSERT_FALSE(p.isNull());
-    EXPECT_TRUE(p->TxtStatus->text().startsWith("Could not save")) << p->TxtStatus->text().toStdString();
+    EXPECT_TRUE(p->TxtStatus->text().startsWith("Could not save"))
+        << p->TxtStatus->text().toStdString();
     EXPECT_TRUE(h.messages().empty());
 }
 
@@ -322,8 +325,8 @@ TEST(SweepWindow, OpensInTheFullLayout) {
     QsySweep& s = h.sweep();
     EXPECT_EQ(s.layoutHeight(), QsySweep::FullHeight);
     EXPECT_EQ(s.width(), px(QsySweep::DesignWidth));
-    for (QWidget* w : std::initializer_list<QWidget*>{s.Command1, s.Command2, s.Shape1,
-                                                      s.Command3, s.Text1, s.Sending}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{s.Command1, s.Command2, s.Shape1, s.Command3,
+                                                      s.Text1, s.Sending}) {
         EXPECT_EQ(w->y(), px(6480));
     }
     for (QWidget* w : std::initializer_list<QWidget*>{s.Port, s.Shape2, s.Shape3}) {
@@ -343,23 +346,23 @@ TEST(SweepWindow, CompressPutsTheRunningControlsOnOneRow) {
     QsySweep& s = h.sweep();
     s.Compress();
     EXPECT_EQ(s.layoutHeight(), QsySweep::CompactHeight);
-    for (QWidget* w : std::initializer_list<QWidget*>{s.Command1, s.Command2, s.Shape1,
-                                                      s.Command3, s.Text1, s.Sending, s.Port,
-                                                      s.Shape2, s.Shape3}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{s.Command1, s.Command2, s.Shape1, s.Command3, s.Text1,
+                                         s.Sending, s.Port, s.Shape2, s.Shape3}) {
         EXPECT_EQ(w->y(), px(100));
     }
     EXPECT_EQ(s.Label12->y(), px(150));
     EXPECT_EQ(s.Label14->y(), px(145));
     EXPECT_EQ(s.Label15->y(), px(145));
-    for (QWidget* w : std::initializer_list<QWidget*>{s.Label1, s.TargetName, s.Label11,
-                                                      s.IpAddr, s.ImAServer}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{s.Label1, s.TargetName, s.Label11, s.IpAddr,
+                                                      s.ImAServer}) {
         EXPECT_TRUE(w->isHidden());
     }
     // The row's controls do not overlap one another.
     std::vector<QRect> row;
-    for (QWidget* w : std::initializer_list<QWidget*>{s.Command1, s.Command2, s.Shape1,
-                                                      s.Command3, s.Sending, s.Text1, s.Label12,
-                                                      s.Port, s.Shape2, s.Shape3}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{s.Command1, s.Command2, s.Shape1, s.Command3, s.Sending,
+                                         s.Text1, s.Label12, s.Port, s.Shape2, s.Shape3}) {
         for (const QRect& r : row) {
             EXPECT_FALSE(r.intersects(w->geometry())) << w->metaObject()->className();
         }
@@ -393,8 +396,9 @@ TEST(SweepWindow, CollapseTwiceRestoresTheLayoutAndTheContents) {
     s.COLx->trigger();
     EXPECT_EQ(s.COLx->text(), "Collapse");
     EXPECT_EQ(s.layoutHeight(), QsySweep::FullHeight);
-    for (std::size_t i = 0; i < children.size(); ++i) {
-        EXPECT_EQ(children[i]->geometry(), before[i]) << children[i]->metaObject()->className();
+    for (qsizetype i = 0; i < children.size(); ++i) {
+        EXPECT_EQ(children[i]->geometry(), before[static_cast<std::size_t>(i)])
+            << children[i]->metaObject()->className();
     }
     EXPECT_FALSE(s.TargetName->isHidden());
     EXPECT_FALSE(s.IpAddr->isHidden());

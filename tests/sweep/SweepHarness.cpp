@@ -8,9 +8,8 @@
 namespace keyrelay {
 
 SweepHarness::SweepHarness()
-    : delivery(fake.platform()),
-      marker(state),
-      ctx{state, fake.platform(), delivery, marker, windows, dir.path(), {}} {
+    : delivery(fake.platform()), marker(state), ctx{state,   fake.platform(), delivery, marker,
+                                                    windows, dir.path(),      {}} {
     windows.setContext(ctx);
     state.LogdeckFolder = dir.path() + QLatin1Char('/');
 }

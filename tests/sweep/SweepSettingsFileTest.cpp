@@ -1,9 +1,9 @@
 #include "sweep/SweepSettingsFile.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "core/LineFile.h"
 
@@ -142,10 +142,10 @@ TEST(SweepSettingsFile, AFileEndingEarlyKeepsTheDefaultsOfWhatItLacks) {
         bool skimmerPortRead;
     };
     const Case cases[] = {
-        {0, false, 0, false, false, false},  {2, false, 0, false, false, false},
-        {3, true, 0, false, false, false},   {12, true, 0, false, false, false},
-        {50, true, 4, false, false, false},  {83, true, 8, false, false, false},
-        {84, true, 8, true, false, false},   {85, true, 8, true, true, false},
+        {0, false, 0, false, false, false}, {1, true, 0, false, false, false},
+        {3, true, 0, false, false, false},  {12, true, 0, false, false, false},
+        {50, true, 4, false, false, false}, {83, true, 8, false, false, false},
+        {84, true, 8, true, false, false},  {85, true, 8, true, true, false},
         {88, true, 8, true, true, true},
     };
     const SweepSettings full = fullTable();
@@ -154,8 +154,7 @@ TEST(SweepSettingsFile, AFileEndingEarlyKeepsTheDefaultsOfWhatItLacks) {
         EXPECT_EQ(s.TargetName == full.TargetName, c.targetRead) << c.lines;
         for (int i = 0; i < 8; ++i) {
             const bool rowRead = i < c.rowsRead;
-            EXPECT_EQ(s.rows[static_cast<std::size_t>(i)].EndFreq ==
-                          full.rows[static_cast<std::size_t>(i)].EndFreq,
+            EXPECT_EQ(s.rows[static_cast<std::size_t>(i)] == full.rows[static_cast<std::size_t>(i)],
                       rowRead)
                 << c.lines << " row " << i;
         }
@@ -170,8 +169,8 @@ TEST(SweepSettingsFile, CheckBoxLinesAreReadByTheirRoundedValue) {
         const char* line;
         int value;
     };
-    const Case cases[] = {{" 1 ", 1}, {"1", 1}, {" 0 ", 0}, {"0.5", 0}, {"1.4", 1},
-                          {"0.51", 1}, {"-0.4", 0}, {"", 0},  {"abc", 0}, {"1e0", 1}};
+    const Case cases[] = {{" 1 ", 1},  {"1", 1},    {" 0 ", 0}, {"0.5", 0}, {"1.4", 1},
+                          {"0.51", 1}, {"-0.4", 0}, {"", 0},    {"abc", 0}, {"1e0", 1}};
     for (const Case& c : cases) {
         QStringList lines = SweepSettingsFile::compose(SweepSettings{});
         lines[7] = QString::fromLatin1(c.line);
@@ -245,8 +244,8 @@ TEST(SweepSettingsFile, AMissingFileLeavesTheDefaults) {
 TEST(SweepSettingsFile, AFailedWriteSaysSo) {
     QTemporaryDir dir;
     QString error;
-    EXPECT_FALSE(SweepSettingsFile::save(QDir(dir.path()).filePath("no/such/folder"),
-                                         fullTable(), &error));
+    EXPECT_FALSE(
+        SweepSettingsFile::save(QDir(dir.path()).filePath("no/such/folder"), fullTable(), &error));
     EXPECT_FALSE(error.isEmpty());
 }
 

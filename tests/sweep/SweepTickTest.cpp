@@ -1,7 +1,7 @@
 #include "sweep/SweepTick.h"
 
-#include <array>
 #include <gtest/gtest.h>
+#include <array>
 #include <vector>
 
 namespace keyrelay {
@@ -22,8 +22,12 @@ struct Table : SweepTickTarget {
     ProgramState* state = nullptr;
     std::vector<int> steps;
 
-    bool lineIncluded(int line) override { return lines.at(static_cast<std::size_t>(line)).included; }
-    QString startTimeText(int line) override { return lines.at(static_cast<std::size_t>(line)).start; }
+    bool lineIncluded(int line) override {
+        return lines.at(static_cast<std::size_t>(line)).included;
+    }
+    QString startTimeText(int line) override {
+        return lines.at(static_cast<std::size_t>(line)).start;
+    }
     QString endTimeText(int line) override { return lines.at(static_cast<std::size_t>(line)).end; }
     QString dwellText(int line) override { return lines.at(static_cast<std::size_t>(line)).dwell; }
     bool cycleBandsChecked() override { return cycleBands; }
@@ -48,7 +52,8 @@ protected:
     // One tick at `now` (minutes since midnight), after the tick has counted one second.
     void tick(int now = 12 * 60) {
         ++state.DwellSecs;
-        SweepTick::run(state, [this]() -> SweepTickTarget& { return table; }, now);
+        SweepTick::run(
+            state, [this]() -> SweepTickTarget& { return table; }, now);
     }
 
     ProgramState state;
@@ -83,8 +88,8 @@ TEST(SweepTickWindow, HoldsTheTimeFromStartToEndOfTheSameDay) {
         {"09:30", "10:00", 9 * 60 + 29, false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(SweepTick::inTimeWindow(QString::fromLatin1(c.start),
-                                          QString::fromLatin1(c.end), c.now),
+        EXPECT_EQ(SweepTick::inTimeWindow(QString::fromLatin1(c.start), QString::fromLatin1(c.end),
+                                          c.now),
                   c.in)
             << c.start << "-" << c.end << " at " << c.now;
     }
@@ -168,7 +173,8 @@ TEST_F(SweepTickTest, ALineOutsideItsWindowHandsOverToTheNextIncludedLine) {
     include(5, "12:00", "13:00");
     state.SweepLine = 0;
     state.DwellSecs = 40;
-    SweepTick::run(state, [this]() -> SweepTickTarget& { return table; }, 12 * 60);
+    SweepTick::run(
+        state, [this]() -> SweepTickTarget& { return table; }, 12 * 60);
     // Line 3 has no window: the search stops there and the dwell starts again.
     EXPECT_EQ(state.SweepLine, 3);
     EXPECT_EQ(state.DwellSecs, 0);
@@ -180,7 +186,8 @@ TEST_F(SweepTickTest, TheSearchTriesLinesInTurnUntilOneIsInItsWindow) {
     include(4, "03:00", "04:00");
     include(7, "05:00", "06:00");
     state.SweepLine = 2;
-    SweepTick::run(state, [this]() -> SweepTickTarget& { return table; }, 5 * 60 + 30);
+    SweepTick::run(
+        state, [this]() -> SweepTickTarget& { return table; }, 5 * 60 + 30);
     EXPECT_EQ(state.SweepLine, 7);
     EXPECT_EQ(state.DwellSecs, 0);
 }
@@ -198,7 +205,7 @@ TEST_F(SweepTickTest, ASingleLineOutsideItsWindowKeepsStepping) {
 TEST_F(SweepTickTest, SeveralLinesAllOutsideTheirWindowsBehaveAsASingleLine) {
     include(2, "10:00", "11:00", "2");
     include(5, "22:00", "02:00", "1");
-    include(6, "00:00", "00:00", "1");
+    include(6, "00:00", "01:00", "1");
     state.SweepLine = 2;
     for (int t = 0; t < 6; ++t) {
         tick(12 * 60);
@@ -238,6 +245,7 @@ TEST_F(SweepTickTest, AsksForTheWindowAgainAfterTheStep) {
     reloaded.lines[3].included = true;
     reloaded.cycleBands = true;
     include(0);
+    state.DwellSecs = 1;
     bool stepped = false;
     SweepTick::run(
         state,
