@@ -234,16 +234,16 @@ void QsySweep::placeFullLayout() {
     place(form_, 0, 0, FormWidth, FormHeight);
 
     // Title of the target (hidden in the compact layout).
-    place(Label1, 120, 180, 1575, LabelHeight);
-    place(TargetName, 1740, 120, 3000, FieldHeight);
+    place(Label1, 120, 180, 2040, LabelHeight);
+    place(TargetName, 2220, 120, 3000, FieldHeight);
 
     // Link row. Port and the dots keep their lefts in the compact layout, where they join
     // the button row; everything left of them there is hidden or out of view.
     place(ImAServer, 120, LinkRowTop, 1560, FieldHeight);
-    place(Label17, 1740, 780, 1335, LabelHeight);
-    place(SkimmerPort, 3120, LinkRowTop, 735, FieldHeight);
-    place(Label11, 4020, 780, 480, LabelHeight);
-    place(IpAddr, 4560, LinkRowTop, 2040, FieldHeight);
+    place(Label17, 1740, 780, 1740, LabelHeight);
+    place(SkimmerPort, 3480, LinkRowTop, 690, FieldHeight);
+    place(Label11, 4260, 780, 480, LabelHeight);
+    place(IpAddr, 4740, LinkRowTop, 1860, FieldHeight);
     place(Label12, 6720, 780, 450, LabelHeight);
     place(Port, 7200, LinkRowTop, 855, FieldHeight);
     place(Shape2, 8160, LinkRowTop, DotSize, DotSize);
@@ -258,10 +258,10 @@ void QsySweep::placeFullLayout() {
     place(SufixStr, 4380, 1200, 1860, FieldHeight);
     place(Command4, 6480, 1170, 1275, ButtonHeight);
     place(Command6, 7860, 1170, 1275, ButtonHeight);
-    place(Label4, 120, 1710, 2055, LabelHeight);
-    place(ReturnApp, 2220, 1650, 2400, FieldHeight);
-    place(Check1, 120, 2070, 4800, FieldHeight);
-    place(CycleBands, 5040, 2070, 1800, FieldHeight);
+    place(Label4, 120, 1710, 2520, LabelHeight);
+    place(ReturnApp, 2700, 1650, 2700, FieldHeight);
+    place(Check1, 120, 2070, 5400, FieldHeight);
+    place(CycleBands, 5640, 2070, 1800, FieldHeight);
     place(ViaTelnet, 120, 2460, 6000, FieldHeight);
     place(Label16, 120, 2940, 600, LabelHeight);
     place(TxtStatus, 780, 2880, 8595, FieldHeight);
