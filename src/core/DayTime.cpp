@@ -1,5 +1,7 @@
 #include "core/DayTime.h"
 
+#include <algorithm>
+
 #include "core/TextValue.h"
 
 namespace keyrelay {

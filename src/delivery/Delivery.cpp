@@ -1,5 +1,6 @@
 #include "delivery/Delivery.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <utility>
