@@ -1,10 +1,10 @@
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QFile>
-#include <cstdio>
-#include <cstdlib>
 #include <QLineEdit>
 #include <QPushButton>
-#include <gtest/gtest.h>
+#include <cstdio>
+#include <cstdlib>
 
 #include "cmdpad/CommandSetFile.h"
 #include "support/TestProgram.h"
@@ -142,11 +142,12 @@ TEST(Shutdown, UnloadsTheWindowsInOrderThenSavesThenEnds) {
 
     std::vector<std::string> order;
     auto watch = [&](ProgramWindow& w) {
-        QObject::connect(&w, &ProgramWindow::unloaded, [&order, &p, name = std::string(w.windowName())] {
-            // The setup file is written after every other window has closed.
-            EXPECT_FALSE(QFile::exists(p.path("CmdPadF.ini"))) << name;
-            order.push_back(name);
-        });
+        QObject::connect(&w, &ProgramWindow::unloaded,
+                         [&order, &p, name = std::string(w.windowName())] {
+                             // The setup file is written after every other window has closed.
+                             EXPECT_FALSE(QFile::exists(p.path("CmdPadF.ini"))) << name;
+                             order.push_back(name);
+                         });
     };
     // Loaded in another order than they close.
     watch(p.windows.get<QsySweep>());

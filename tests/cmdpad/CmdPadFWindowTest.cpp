@@ -1,3 +1,4 @@
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
@@ -6,7 +7,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <gtest/gtest.h>
 
 #include "app/Indicator.h"
 #include "app/Twips.h"
@@ -56,17 +56,23 @@ protected:
 TEST_F(CmdPadFWindowTest, CaptionsAndLabelsAreThoseOfThePad) {
     EXPECT_EQ(pad.windowTitle(), QStringLiteral("Keyrelay"));
     const std::pair<QLabel*, const char*> labels[] = {
-        {pad.Label1, "App Title:"},        {pad.Label2, "Repeat Sec:"},
-        {pad.Label3[0], "Command 1"},      {pad.Label3[2], "Command 2"},
-        {pad.Label3[13], "Command 13"},    {pad.Label3[14], "Description:"},
-        {pad.Label4[0], "Secs"},           {pad.Label4[10], "Secs"},
+        {pad.Label1, "App Title:"},
+        {pad.Label2, "Repeat Sec:"},
+        {pad.Label3[0], "Command 1"},
+        {pad.Label3[2], "Command 2"},
+        {pad.Label3[13], "Command 13"},
+        {pad.Label3[14], "Description:"},
+        {pad.Label4[0], "Secs"},
+        {pad.Label4[10], "Secs"},
         {pad.Label4[13], "Commands File Name"},
     };
     for (const auto& [label, text] : labels) {
         EXPECT_EQ(label->text(), QString::fromLatin1(text));
     }
-    const std::pair<QPushButton*, const char*> buttons[] = {
-        {pad.Command1, "Quit"}, {pad.Command2, "Start"}, {pad.Command3, "Stop"}, {pad.Command4, "Hold"}};
+    const std::pair<QPushButton*, const char*> buttons[] = {{pad.Command1, "Quit"},
+                                                            {pad.Command2, "Start"},
+                                                            {pad.Command3, "Stop"},
+                                                            {pad.Command4, "Hold"}};
     for (const auto& [button, text] : buttons) {
         EXPECT_EQ(button->text(), QString::fromLatin1(text));
     }
@@ -100,9 +106,15 @@ TEST_F(CmdPadFWindowTest, MenuHoldsItsItemsInOrder) {
     for (QAction* a : pad.FF->actions()) {
         file.push_back(a->text());
     }
-    const std::vector<QString> expected = {"Load", "Save", "Load", "Exit", "Keypad Auto Start",
-                                           "Bandscan Auto Start", "Handshake With LDK",
-                                           "Auto Start Apps", "Close After Apps Start"};
+    const std::vector<QString> expected = {"Load",
+                                           "Save",
+                                           "Load",
+                                           "Exit",
+                                           "Keypad Auto Start",
+                                           "Bandscan Auto Start",
+                                           "Handshake With LDK",
+                                           "Auto Start Apps",
+                                           "Close After Apps Start"};
     EXPECT_EQ(file, expected);
     EXPECT_EQ(pad.FF->title(), QStringLiteral("File"));
     EXPECT_EQ(pad.EXp->text(), QStringLiteral("Collapse"));
@@ -145,9 +157,9 @@ TEST_F(CmdPadFWindowTest, CollapseAndExpandKeepEveryField) {
         EXPECT_TRUE(w->isHidden()) << w->metaObject()->className();
     }
     EXPECT_EQ(pad.size(), QSize(Twips::toPixels(5000 - 240), pad.height()));
-    for (QWidget* w : std::initializer_list<QWidget*>{pad.Command1, pad.Command2, pad.Command3,
-                                                      pad.Command4, pad.Shape1, pad.Shape2,
-                                                      pad.Text1}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{pad.Command1, pad.Command2, pad.Command3, pad.Command4,
+                                         pad.Shape1, pad.Shape2, pad.Text1}) {
         EXPECT_EQ(w->y(), Twips::toPixels(30));
         // The row stays inside the small window.
         EXPECT_LE(w->mapTo(&pad, QPoint(w->width(), w->height())).x(), pad.width());
@@ -192,8 +204,9 @@ TEST_F(CmdPadFWindowTest, StartFromTheFullLayoutCollapses) {
 TEST_F(CmdPadFWindowTest, ToolTipsExplainTheFields) {
     EXPECT_EQ(pad.AppTitle->toolTip(),
               QStringLiteral("Enter the first few characters of the title on the target window."));
-    EXPECT_EQ(pad.FlName->toolTip(),
-              QStringLiteral("This is the setup file. The name can be changed to store multiple setups"));
+    EXPECT_EQ(
+        pad.FlName->toolTip(),
+        QStringLiteral("This is the setup file. The name can be changed to store multiple setups"));
     for (int i = 0; i < CommandSet::Commands; ++i) {
         EXPECT_EQ(pad.CMND[i]->toolTip(),
                   QStringLiteral("Enter commands to be sent. See Help for valid characters."));
@@ -203,8 +216,10 @@ TEST_F(CmdPadFWindowTest, ToolTipsExplainTheFields) {
 }
 
 TEST_F(CmdPadFWindowTest, LeavingTheFileNameBoxAddsIniToANameWithoutADot) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"night", "night.INI"}, {"", ".INI"}, {"night.ini", "night.ini"}, {"a.b/night", "a.b/night"}};
+    const std::pair<const char*, const char*> cases[] = {{"night", "night.INI"},
+                                                         {"", ".INI"},
+                                                         {"night.ini", "night.ini"},
+                                                         {"a.b/night", "a.b/night"}};
     for (const auto& [typed, result] : cases) {
         pad.FlName->setText(QString::fromLatin1(typed));
         leaveFileName();
@@ -322,11 +337,12 @@ TEST_F(CmdPadFWindowTest, HiddenHelperPointsAtSkimmersMinimiseArea) {
 TEST_F(CmdPadFWindowTest, HelpDescribesTheWholeNotation) {
     const QString text = HlpF::helpText();
     for (const char* needle :
-         {"CmdPadF.ini", "NR1", "{BACKSPACE}", "{BS}", "{BKSP}", "{BREAK}", "{CAPSLOCK}",
-          "{DELETE}", "{DEL}", "{DOWN}", "{END}", "{ENTER}", "{ESC}", "{HELP}", "{HOME}",
-          "{INSERT}", "{LEFT}", "{NUMLOCK}", "{PGDN}", "{PGUP}", "{PRTSC}", "{RIGHT}",
-          "{SCROLLLOCK}", "{TAB}", "{UP}", "{F1}", "{F16}", "{LEFT 42}", "{+}", "{{}", "{}}",
-          "+(ec)", "/opt/logdeck/", "Repeat Sec", "App Title"}) {
+         {"CmdPadF.ini", "NR1",      "{BACKSPACE}",   "{BS}",       "{BKSP}",       "{BREAK}",
+          "{CAPSLOCK}",  "{DELETE}", "{DEL}",         "{DOWN}",     "{END}",        "{ENTER}",
+          "{ESC}",       "{HELP}",   "{HOME}",        "{INSERT}",   "{LEFT}",       "{NUMLOCK}",
+          "{PGDN}",      "{PGUP}",   "{PRTSC}",       "{RIGHT}",    "{SCROLLLOCK}", "{TAB}",
+          "{UP}",        "{F1}",     "{F16}",         "{LEFT 42}",  "{+}",          "{{}",
+          "{}}",         "+(ec)",    "/opt/logdeck/", "Repeat Sec", "App Title"}) {
         EXPECT_TRUE(text.contains(QString::fromLatin1(needle))) << needle;
     }
 }

