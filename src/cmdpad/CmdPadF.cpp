@@ -171,7 +171,9 @@ void CmdPadF::buildFields() {
     // Column 1: file name, title, period, then commands 0..5 and waits 1..6 alternating.
     constexpr int wide1 = Column1Left - 2 * LabelGap;
     place(FlName, Column1Left, 120, CommandWidth, FieldHeight);
-    labelFor(Label4[13], Column1Left, 120, wide1);
+    // The longest caption takes two lines rather than being cut.
+    Label4[13]->setWordWrap(true);
+    place(Label4[13], 0, 30, Column1Left - LabelGap, 555);
     place(AppTitle, Column1Left, 600, CommandWidth, FieldHeight);
     labelFor(Label1, Column1Left, 600, wide1);
     place(RepSec[0], Column1Left, 1080, SecondsWidth, FieldHeight);

@@ -73,6 +73,13 @@ Dirx::Dirx(AppContext& context) : ProgramWindow(context, Name) {
                     refreshFiles();
                 }
             });
+    // The tree fills in the background: show the current folder once its branch is there.
+    connect(dirModel_, &QFileSystemModel::directoryLoaded, this, [this] {
+        const QModelIndex index = dirModel_->index(folder_);
+        if (index.isValid()) {
+            Dir1->scrollTo(index);
+        }
+    });
     connect(File1, &QListWidget::itemDoubleClicked, this, [this] { Go(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Go(); });
     connect(Command1, &QPushButton::clicked, this, [this] { close(); });
