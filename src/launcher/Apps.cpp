@@ -376,12 +376,15 @@ void Apps::StartEm() {
     if (!pad || pad->isUnloaded()) {
         return;  // the program is shutting down
     }
-    if (pad->RCAS->isChecked()) {
+    const bool keypad = pad->RCAS->isChecked();
+    const bool bandscan = pad->FCAS->isChecked();
+    if (keypad) {
         pad->keypadAutoStart();
     }
-    if (pad->FCAS->isChecked()) {
+    if (bandscan) {
         pad->bandscanAutoStart();
     }
+    emit autoStartsApplied(keypad, bandscan);
 }
 
 }  // namespace keyrelay
