@@ -40,20 +40,20 @@ const char* const HelpText =
     "to the right.";
 
 // Layout in twips.
-constexpr int FormWidth = 9360;
+constexpr int FormWidth = 10080;
 constexpr int FormHeight = 7020;
 constexpr int RowsTop = 1080;
 constexpr int RowPitch = 900;
 constexpr int FieldHeight = 315;
 constexpr int PathLeft = 960;
-constexpr int PathWidth = 4080;
+constexpr int PathWidth = 4800;
 constexpr int WaitWidth = 720;
-constexpr int ParamLeft = 5160;
+constexpr int ParamLeft = 5880;
 constexpr int ParamWidth = 1920;
-constexpr int MarkerLeft = 7200;
+constexpr int MarkerLeft = 7920;
 constexpr int MarkerSize = 240;
-constexpr int MinimizeLeft = 7680;
-constexpr int IncludeLeft = 8640;
+constexpr int MinimizeLeft = 8400;
+constexpr int IncludeLeft = 9360;
 constexpr int NoteLeft = PathLeft + WaitWidth + 120;
 // The decoder note stands this far below the top of the path field it belongs to.
 constexpr int NoteBelowPath = 420;

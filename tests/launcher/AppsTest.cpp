@@ -1,6 +1,7 @@
 #include "launcher/Apps.h"
 
 #include <gtest/gtest.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -10,6 +11,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <ostream>
 
 #include "app/AppContext.h"
 #include "app/Indicator.h"
@@ -19,6 +21,13 @@
 #include "core/LineFile.h"
 #include "fakes/FakePlatform.h"
 #include "launcher/LaunchListFile.h"
+
+// Readable failure messages for texts.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
 
 namespace keyrelay {
 namespace {

@@ -2,6 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Readable failure messages for texts.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
 namespace keyrelay {
 namespace {
 
