@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QShowEvent>
 #include <QtGlobal>
 #include <utility>
 
@@ -512,7 +513,25 @@ void QsySweep::leaveHandler() {
 }
 
 void QsySweep::activationWork() {
+    activeSinceShown_ = true;
     linkFirstActivation();
+}
+
+void QsySweep::showEvent(QShowEvent* event) {
+    ProgramWindow::showEvent(event);
+    if (!event->spontaneous()) {
+        activeSinceShown_ = false;
+    }
+}
+
+void QsySweep::settleAfterShow() {
+    // A window manager focuses a newly mapped window in its own time; keys typed into the
+    // target before that would follow the focus back here. One second at most, once per
+    // showing: a window manager that does not focus new windows costs only that.
+    if (isVisible() && !activeSinceShown_) {
+        ctx.platform.clock.waitFor([this] { return activeSinceShown_; }, 1000);
+        activeSinceShown_ = true;
+    }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -558,6 +577,7 @@ void QsySweep::Command2_Click() {
             linkForwardStart();
             Shape1->show();
         } else {
+            settleAfterShow();
             StartIt();
         }
     } catch (const PlatformError& e) {

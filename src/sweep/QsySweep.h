@@ -172,6 +172,7 @@ protected:
     void activationWork() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     enum class SendResult { Sent, NotConnected };
@@ -185,6 +186,9 @@ private:
     void placeMenuBar();
     void assignHints();
     void endTimeCheck(int line);
+    // Gives a window that was just shown a moment to come to the front before a step
+    // activates the target, so the window manager does not hand it the focus mid-step.
+    void settleAfterShow();
 
     SendResult stepSend(int line);
     void advance(int line);
@@ -224,6 +228,7 @@ private:
 
     int handlerDepth_ = 0;
     bool deleteWhenIdle_ = false;
+    bool activeSinceShown_ = false;
 };
 
 }  // namespace keyrelay

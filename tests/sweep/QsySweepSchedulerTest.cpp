@@ -375,6 +375,33 @@ TEST_F(SweepScheduler, TelnetStepsWithoutAConnectionSayNotConnected) {
     EXPECT_EQ(h.messages().size(), before);
 }
 
+TEST_F(SweepScheduler, AWindowJustShownComesToTheFrontBeforeTheFirstStep) {
+    h.setLine(0, "14000", "14002", "1", "30");
+    h.sweep().PrefixStr->clear();
+    // The window manager activates the new window 300 ms after it was shown.
+    h.sweep().show();
+    h.at(300, [&] {
+        QEvent activate(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(&h.sweep(), &activate);
+    });
+    h.sweep().Command2_Click();
+    EXPECT_EQ(h.frequenciesAt(), (Times{300}));
+
+    // Shown again, and never activated: the first step waits a second at most.
+    SweepHarness other;
+    other.pad();
+    other.fake.windows.addWindow("CW Skimmer");
+    QsySweep& s = other.sweep();
+    s.TargetName->setText(QStringLiteral("CW Skimmer"));
+    other.setLine(0, "7000", "7002", "1", "30");
+    s.show();
+    s.Command2_Click();
+    EXPECT_EQ(other.frequenciesAt(), (Times{1000}));
+    s.Command3_Click();
+    s.Command2_Click();  // once is enough
+    EXPECT_EQ(other.frequenciesAt(), (Times{1000, 2000}));
+}
+
 TEST_F(SweepScheduler, StartInTelnetModeWithoutTheDecoderSaysSo) {
     h.setLine(0, "14000", "14002", "1", "0");
     QsySweep& s = h.sweep();
