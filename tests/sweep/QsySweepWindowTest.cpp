@@ -60,45 +60,6 @@ TEST(SweepWindow, OpensWithItsDefaults) {
     EXPECT_EQ(s.FreqOffset, (std::array<double, 8>{}));
 }
 
-TEST(SweepWindow, CaptionsAndLabels) {
-    SweepHarness h;
-    QsySweep& s = h.sweep();
-    const std::pair<QString, const char*> captions[] = {
-        {s.Label1->text(), "Title of remote App:"},
-        {s.Label2->text(), "Prefix String"},
-        {s.Label3->text(), "Sufix String"},
-        {s.Label4->text(), "Return Focus to this App:"},
-        {s.Label5->text(), "Start Freq"},
-        {s.Label6->text(), "End Freq"},
-        {s.Label7->text(), "Inc in K Hertz"},
-        {s.Label8->text(), "Duration Sec"},
-        {s.Label9->text(), "Include"},
-        {s.Label10->text(), "Start Time HH:MM"},
-        {s.Label13->text(), "End Time HH:MM"},
-        {s.Label11->text(), "Addr:"},
-        {s.Label12->text(), "Port:"},
-        {s.Label16->text(), "Status:"},
-        {s.Label17->text(), "CW Skimmer port:"},
-        {s.Check1->text(), "Reactivate remote program before each command"},
-        {s.CycleBands->text(), "Cycle Bands"},
-        {s.ViaTelnet->text(), "Send frequecy change commands via telnet in background"},
-        {s.ImAServer->text(), "I Am a Server"},
-        {s.Command1->text(), "Quit"},
-        {s.Command2->text(), "Start"},
-        {s.Command3->text(), "Stop"},
-        {s.Command4->text(), "Send Data"},
-        {s.Command6->text(), "Rcv Data"},
-        {s.Sending->text(), "Sending:"},
-        {s.FX->text(), "File"},
-        {s.TRM->text(), "Terminal"},
-        {s.ABT->text(), "About"},
-        {s.HLP->text(), "Help"},
-    };
-    for (const auto& [actual, expected] : captions) {
-        EXPECT_EQ(actual, QString::fromLatin1(expected));
-    }
-}
-
 TEST(SweepWindow, LoadsItsSettingsFileAndSavesItWhenClosed) {
     SweepHarness h;
     SweepSettings stored;
@@ -417,12 +378,6 @@ TEST(SweepWindow, StartCollapsesTheWindow) {
     EXPECT_EQ(s.COLx->text(), "Expand");
     EXPECT_EQ(s.layoutHeight(), QsySweep::CompactHeight);
     EXPECT_FALSE(s.Shape1->isHidden());
-}
-
-TEST(SweepWindow, TerminalOpensTheTerminalWindow) {
-    SweepHarness h;
-    h.sweep().TRM->trigger();
-    ASSERT_TRUE(h.windows.isLoaded("TerminalF"));
 }
 
 }  // namespace
