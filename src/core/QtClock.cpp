@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <climits>
+#include <memory>
 
 namespace keyrelay {
 
@@ -54,11 +55,30 @@ void QtClock::yield() {
 }
 
 Clock::TimerId QtClock::startTimer(std::int64_t intervalMs, std::function<void()> onTick) {
+    // Qt never delivers a timer's event again while that timer's handler is still running
+    // (for example inside its nested wait). Every tick is therefore a new single-shot
+    // timer, started before the handler runs, so a tick that falls due during the
+    // handler's wait is delivered inside it. The next due time follows the monotonic
+    // clock, so the ticks keep their pace over days.
+    const std::int64_t interval = std::clamp<std::int64_t>(intervalMs, 1, INT32_MAX);
     auto timer = std::make_unique<QTimer>();
     timer->setTimerType(Qt::PreciseTimer);
-    timer->setInterval(static_cast<int>(std::clamp<std::int64_t>(intervalMs, 1, INT32_MAX)));
-    QObject::connect(timer.get(), &QTimer::timeout, [cb = std::move(onTick)] { cb(); });
-    timer->start();
+    timer->setSingleShot(true);
+    QTimer* const raw = timer.get();
+    auto due = std::make_shared<std::int64_t>(elapsedMs() + interval);
+    QObject::connect(raw, &QTimer::timeout, [this, raw, due, interval, cb = std::move(onTick)] {
+        const std::int64_t now = elapsedMs();
+        *due += interval;
+        if (*due <= now) {
+            // Ticks missed while the program was held up are not made up for.
+            *due = now + interval;
+        }
+        raw->start(static_cast<int>(*due - now));
+        // The handler may stop this timer; the copy keeps the handler alive meanwhile.
+        const std::function<void()> handler = cb;
+        handler();
+    });
+    raw->start(static_cast<int>(interval));
     const TimerId id = nextId_++;
     timers_.emplace(id, std::move(timer));
     return id;

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/PlatformError.h"
+#include "platform/Processes.h"
+
+namespace keyrelay {
+
+// A settable process list; program starts are recorded, not run.
+class FakeProcesses : public Processes {
+public:
+    struct Start {
+        std::string folder;
+        std::string file;
+        std::string parameters;
+        WindowState state = WindowState::Normal;
+        std::int64_t atMs = 0;  // virtual time, when a clock was given
+    };
+
+    explicit FakeProcesses(Clock* clock = nullptr) : clock_(clock) {}
+
+    void setModuleNames(std::vector<std::string> names) { names_ = std::move(names); }
+    void addModuleName(const std::string& name) { names_.push_back(name); }
+
+    // While set, start() throws this and records nothing.
+    void setStartFailure(std::optional<PlatformError> failure) {
+        startFailure_ = std::move(failure);
+    }
+    // Runs after a start is recorded (a test can make the program's window appear).
+    void setOnStart(std::function<void(const Start&)> onStart) { onStart_ = std::move(onStart); }
+
+    const std::vector<Start>& starts() const { return starts_; }
+    void clearStarts() { starts_.clear(); }
+
+    std::vector<std::string> runningModuleNames() override { return names_; }
+    void start(const std::string& folder, const std::string& file, const std::string& parameters,
+               WindowState state) override;
+
+private:
+    Clock* clock_;
+    std::vector<std::string> names_;
+    std::optional<PlatformError> startFailure_;
+    std::function<void(const Start&)> onStart_;
+    std::vector<Start> starts_;
+};
+
+}  // namespace keyrelay
