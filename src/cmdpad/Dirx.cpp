@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeView>
 
 #include "app/AppContext.h"
@@ -73,13 +74,18 @@ Dirx::Dirx(AppContext& context) : ProgramWindow(context, Name) {
                     refreshFiles();
                 }
             });
-    // The tree fills in the background: show the current folder once its branch is there.
-    connect(dirModel_, &QFileSystemModel::directoryLoaded, this, [this] {
-        const QModelIndex index = dirModel_->index(folder_);
-        if (index.isValid()) {
-            Dir1->scrollTo(index);
+    // The tree fills in the background: it is opened towards the listed folder again as
+    // rows arrive and sort, until the user takes the tree in hand.
+    auto reveal = [this] {
+        if (revealPending_) {
+            revealFolder();
         }
-    });
+    };
+    connect(dirModel_, &QFileSystemModel::directoryLoaded, this, reveal);
+    connect(dirModel_, &QAbstractItemModel::rowsInserted, this, reveal);
+    connect(dirModel_, &QAbstractItemModel::layoutChanged, this, reveal);
+    Dir1->viewport()->installEventFilter(this);
+    Dir1->verticalScrollBar()->installEventFilter(this);
     connect(File1, &QListWidget::itemDoubleClicked, this, [this] { Go(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Go(); });
     connect(Command1, &QPushButton::clicked, this, [this] { close(); });
@@ -96,9 +102,26 @@ void Dirx::setFolder(const QString& path) {
     const QModelIndex index = dirModel_->index(folder_);
     if (index.isValid()) {
         Dir1->setCurrentIndex(index);
-        Dir1->scrollTo(index);
     }
+    revealPending_ = true;
+    revealFolder();
     refreshFiles();
+}
+
+void Dirx::revealFolder() {
+    const QModelIndex index = dirModel_->index(folder_);
+    if (!index.isValid()) {
+        return;
+    }
+    // Outermost first: a branch opens only under an open parent.
+    QList<QModelIndex> parents;
+    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent()) {
+        parents.prepend(parent);
+    }
+    for (const QModelIndex& parent : parents) {
+        Dir1->expand(parent);
+    }
+    Dir1->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void Dirx::applyPattern() {
@@ -184,6 +207,11 @@ bool Dirx::previewKey(QKeyEvent* event) {
 bool Dirx::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && previewKey(static_cast<QKeyEvent*>(event))) {
         return true;
+    }
+    if ((watched == Dir1 || watched == Dir1->viewport() || watched == Dir1->verticalScrollBar()) &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Wheel ||
+         event->type() == QEvent::KeyPress)) {
+        revealPending_ = false;
     }
     if (watched == Filetype && event->type() == QEvent::FocusOut) {
         applyPattern();

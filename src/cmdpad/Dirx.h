@@ -59,10 +59,13 @@ private:
     // folder, else its whole path, so that the load finds it.
     QString nameForPad() const;
     void refreshFiles();
+    // Opens the tree down to the listed folder and scrolls it into view.
+    void revealFolder();
 
     QFileSystemModel* dirModel_ = nullptr;
     QString folder_;
     QString pattern_;
+    bool revealPending_ = false;
 };
 
 }  // namespace keyrelay

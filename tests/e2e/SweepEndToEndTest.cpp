@@ -17,6 +17,7 @@
 #include "cmdpad/CommandSet.h"
 #include "cmdpad/CommandSetFile.h"
 #include "core/LineFile.h"
+#include "e2e/WindowClose.h"
 #include "launcher/LaunchListFile.h"
 #include "sweep/SweepSettingsFile.h"
 
@@ -81,20 +82,6 @@ std::optional<Window> findClient(Display* display, const char* title) {
     }
     XFree(data);
     return found;
-}
-
-// Asks the window manager to close the window, as its close box does.
-void closeClient(Display* display, Window window) {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(display, "_NET_CLOSE_WINDOW", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = CurrentTime;
-    event.xclient.data.l[1] = 2;  // from a pager
-    XSendEvent(display, DefaultRootWindow(display), False,
-               SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    XFlush(display);
 }
 
 SweepSettings sweepTable() {
@@ -206,7 +193,7 @@ TEST_F(SweepEndToEnd, TheAutoStartedSweepTypesItsFrequenciesAndSavesItsTableOnCl
 
     const auto main = findClient(display, "Keyrelay");
     ASSERT_TRUE(main.has_value());
-    closeClient(display, *main);
+    ASSERT_TRUE(e2e::askToClose(*main));
     ASSERT_TRUE(program.waitForFinished(30000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
