@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QShowEvent>
+#include <QTcpSocket>
 #include <QtGlobal>
 #include <utility>
 
@@ -25,6 +26,8 @@
 #include "sweep/HelpFrm.h"
 #include "sweep/SweepSettingsFile.h"
 #include "sweep/SweepTick.h"
+#include "telnet/QsyCommand.h"
+#include "telnet/SkimmerTelnet.h"
 #include "telnet/TerminalF.h"
 
 #ifndef KEYRELAY_VERSION
@@ -93,6 +96,7 @@ QsySweep::QsySweep(AppContext& context) : ProgramWindow(context, Name) {
     setWindowTitle(QStringLiteral("QSY Sweep"));
     buildMenu();
     buildControls();
+    buildTelnet();
     placeFullLayout();
     assignHints();
     setLayoutHeight(FullHeight);
@@ -212,6 +216,8 @@ void QsySweep::buildControls() {
     connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
     connect(Sending, &QPushButton::clicked, this, [this] { Sending_Click(); });
     connect(ImAServer, &QCheckBox::clicked, this, [this] { ImAServer_Click(); });
+    // Every change counts, the settings file's at load included.
+    connect(ViaTelnet, &QCheckBox::toggled, this, [this](bool on) { ViaTelnet_Changed(on); });
     connect(CycleBands, &QCheckBox::clicked, this, [this] {
         // Its hint comes with the first click, not with the mouse.
         CycleBands->setToolTip(
@@ -698,13 +704,13 @@ void QsySweep::DoIt() {
 }
 
 QsySweep::SendResult QsySweep::stepSend(int line) {
-    const QString frequency =
-        FrequencyText::of(valueOf(StartFreq[line]) + FreqOffset[static_cast<std::size_t>(line)]);
+    const double kHz = valueOf(StartFreq[line]) + FreqOffset[static_cast<std::size_t>(line)];
 
     if (ViaTelnet->isChecked()) {
-        const QString command = QStringLiteral("SKIMMER/QSY ") + frequency;
+        const QString command = QsyCommand::of(kHz);
         Text1->setText(command);
-        if (!winsock2Connected()) {
+        // A failed write throws: the step's failure path closes the connection.
+        if (!Telnet->sendFrequencyCommand(command)) {
             if (Connect->text() == QLatin1String("Connect")) {
                 ctx.platform.dialogs.message(
                     "You are not connected. You should either set this application as "
@@ -712,11 +718,11 @@ QsySweep::SendResult QsySweep::stepSend(int line) {
             }
             return SendResult::NotConnected;
         }
-        telnetSendLine(command);
-        ctx.state.QsyPending = true;
         advance(line);
         return SendResult::Sent;
     }
+
+    const QString frequency = FrequencyText::of(kHz);
 
     Delivery& d = ctx.delivery;
     const QString target = TargetName->text();
@@ -772,8 +778,8 @@ void QsySweep::ForceSend() {
             d.DeliverKeys(SufixStr->text());
             d.WaitSeconds(0.5);
         }
-    } else if (ImAServer->isChecked() && winsock2Connected()) {
-        telnetSendLine(Text1->text());
+    } else if (ImAServer->isChecked()) {
+        Telnet->sendIfConnected(Text1->text());
     }
 }
 
@@ -782,9 +788,7 @@ void QsySweep::Sending_Click() {
     AtExit leave([this] { leaveHandler(); });
     try {
         if (telnetMode()) {
-            if (winsock2Connected()) {
-                telnetSendLine(Text1->text());
-            }
+            Telnet->sendIfConnected(Text1->text());
         } else if (linkedClient()) {
             // The server types it; nothing is typed here. A server that shows both dots
             // types the command itself.
@@ -843,9 +847,7 @@ void QsySweep::FX_Click() {
 }
 
 void QsySweep::TRM_Click() {
-    TerminalF& terminal = ctx.windows.get<TerminalF>();
-    terminal.show();
-    terminal.raise();
+    TerminalF::open(ctx.windows);
 }
 
 void QsySweep::ABT_Click() {
@@ -859,23 +861,55 @@ void QsySweep::HLP_Click() {
 }
 
 // ---------------------------------------------------------------------------------------
-// Telnet session with the decoder. Until the session is built in, Winsock2 is never
-// connected: Start in telnet mode reports that it cannot attach and a telnet step reports
-// "not connected".
+// Telnet session with the decoder
+
+void QsySweep::buildTelnet() {
+    Winsock2 = new QTcpSocket(this);
+    SkimmerTelnet::Inputs in;
+    in.telnetMode = [this] { return telnetMode(); };
+    in.viaTelnet = [this] { return ViaTelnet->isChecked(); };
+    in.currentDwell = [this] {
+        const int line = ((ctx.state.SweepLine % Lines) + Lines) % Lines;
+        return DurSec[line]->text();
+    };
+    in.linkDotShown = [this] { return !Shape2->isHidden(); };
+    Telnet = new SkimmerTelnet(*Winsock2, ctx.platform.clock, ctx.state, in, this);
+    connect(Telnet, &SkimmerTelnet::textReceived, Text2, &QPlainTextEdit::setPlainText);
+    connect(Telnet, &SkimmerTelnet::terminalText, this,
+            [this](const QString& chunk) { TerminalF::showIfOpen(ctx.windows, chunk); });
+    connect(Telnet, &SkimmerTelnet::commandText, Text1, &QLineEdit::setText);
+}
 
 bool QsySweep::winsock2Connected() const {
-    return false;
+    return Telnet->isConnected();
 }
 
 void QsySweep::telnetStart() {
     SweepStopRequested = false;
+    if (winsock2Connected()) {
+        // Still connected from an earlier run: go on at once.
+        Shape1->show();
+        StartIt();
+        return;
+    }
+    if (Telnet->connectToServer(SkimmerPort->text())) {
+        // The first step comes from the tick, once the line's dwell has passed.
+        Shape1->show();
+        Compress();
+        COLx->setText(QStringLiteral("Expand"));
+        return;
+    }
     ctx.platform.dialogs.message("Unable to attach to local telnet. Is CW Skimmer started");
 }
 
-void QsySweep::telnetSendLine(const QString&) {}
-
 void QsySweep::telnetFailure() {
-    Text1->setText(QStringLiteral("Connection Lost"));
+    Telnet->connectionLost();
+}
+
+void QsySweep::ViaTelnet_Changed(bool checked) {
+    for (QLineEdit* field : {TargetName, PrefixStr, SufixStr, ReturnApp}) {
+        field->setEnabled(!checked);
+    }
 }
 
 // ---------------------------------------------------------------------------------------

@@ -15,11 +15,13 @@ class QLineEdit;
 class QMenuBar;
 class QPlainTextEdit;
 class QPushButton;
+class QTcpSocket;
 
 namespace keyrelay {
 
 class CmdPadF;
 class Indicator;
+class SkimmerTelnet;
 
 // The sweep window: the eight-line sweep table and its settings, Start and Stop, the sweep
 // step, the manual "Sending:" command, hints and the two layouts. The one-second tick of
@@ -162,6 +164,15 @@ public:
     QAction* ABT = nullptr;      // "About"
     QAction* HLP = nullptr;      // "Help"
 
+    // The client socket: the decoder's telnet connection in telnet mode, the link to a
+    // server on a linked client. Its arrival and close events are handled by Telnet.
+    QTcpSocket* Winsock2 = nullptr;
+    SkimmerTelnet* Telnet = nullptr;
+    // Timer2, the acknowledgement watchdog of the telnet commands, is deliberately not
+    // started: its counter never advances as the system stands, so it could never report
+    // a lost acknowledgement, and any timeout chosen here would stop sweeps that work
+    // whenever the decoder answers a command without a click report.
+
     // kHz added to each line's start frequency for its next step.
     std::array<double, Lines> FreqOffset{};
     // Stop, "Quit" or the window's unload asked the sweep to end.
@@ -198,15 +209,16 @@ private:
     bool handShakeChecked();
     CmdPadF* commandPad();
 
-    // Telnet session with the decoder (filled in by the telnet session):
+    // Telnet session with the decoder:
+    void buildTelnet();
     // Winsock2 is connected to the decoder or to a link server.
     bool winsock2Connected() const;
     // Start in telnet mode: connect to the decoder, then run.
     void telnetStart();
-    // Sends one line (CR LF appended) over the telnet connection.
-    void telnetSendLine(const QString& line);
     // The telnet failure path of a failed step.
     void telnetFailure();
+    // ViaTelnet changed: the keystroke fields are of no use while it is checked.
+    void ViaTelnet_Changed(bool checked);
 
     // Station link (filled in by the link):
     void linkFirstActivation();

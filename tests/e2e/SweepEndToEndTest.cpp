@@ -210,5 +210,80 @@ TEST_F(SweepEndToEnd, TheAutoStartedSweepTypesItsFrequenciesAndSavesItsTableOnCl
     EXPECT_EQ(loaded, table);
 }
 
+// The same start in telnet mode against skimsim, started in the working folder: the
+// program connects to it, answers its login and sends its frequency commands, each on the
+// line's dwell. Nothing is typed anywhere.
+TEST_F(SweepEndToEnd, TheAutoStartedSweepLogsInToTheDecoderAndSendsItsCommands) {
+    QProcess skimsim;
+    skimsim.setWorkingDirectory(dir.path());
+    skimsim.start(QStringLiteral(SKIMSIM_BINARY),
+                  {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--log"),
+                   QStringLiteral("skimsim.log")});
+    ASSERT_TRUE(skimsim.waitForStarted(10000));
+    ASSERT_TRUE(skimsim.waitForReadyRead(10000));
+    const QString port = QString::fromLatin1(skimsim.readLine()).trimmed();
+    ASSERT_GT(port.toInt(), 0);
+    struct StopSkimsim {
+        QProcess& p;
+        ~StopSkimsim() {
+            p.kill();
+            p.waitForFinished(5000);
+        }
+    } stopSkimsim{skimsim};
+
+    // A launch list with nothing to start.
+    ASSERT_TRUE(LaunchListFile::write(dir.path(), LaunchList{}));
+    CommandSet pad;
+    pad.ASA = true;   // "Auto Start Apps"
+    pad.FCAS = true;  // "Bandscan Auto Start"
+    CommandSetFile::save(path("CmdPadF.ini"), pad);
+    SweepSettings table;
+    table.ViaTelnet = 1;
+    table.ImAServer = 1;  // no link port: nothing listens for link clients
+    table.SkimmerPort = port;
+    auto& line = table.rows[0];
+    line.StartFreq = QStringLiteral("7000");
+    line.EndFreq = QStringLiteral("7001");
+    line.IncH = QStringLiteral("0.5");
+    line.DurSec = QStringLiteral("1");
+    line.IncCheck = 1;
+    ASSERT_TRUE(SweepSettingsFile::save(dir.path(), table));
+
+    auto received = [&] {
+        QFile log(path("skimsim.log"));
+        QStringList lines;
+        if (log.open(QIODevice::ReadOnly)) {
+            for (const QString& l : QString::fromLatin1(log.readAll()).split(QLatin1Char('\n'))) {
+                const qsizetype at = l.indexOf(QLatin1String(" < "));
+                if (at >= 0) {
+                    lines.append(l.mid(at + 3));
+                }
+            }
+        }
+        return lines;
+    };
+
+    program.setWorkingDirectory(dir.path());
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(QStringLiteral(KEYRELAY_BINARY), {});
+    ASSERT_TRUE(program.waitForStarted(10000));
+
+    ASSERT_TRUE(eventually([&] { return received().size() >= 6; }, 90))
+        << received().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(received().mid(0, 6),
+              (QStringList{"NOCALL\\r", "SKIMMER/QSY 7000\\r", "SKIMMER/QSY 7000.5\\r",
+                           "SKIMMER/QSY 7001\\r", "SKIMMER/QSY 7000\\r", "SKIMMER/QSY 7000.5\\r"}));
+
+    const auto main = findClient(display, "Keyrelay");
+    ASSERT_TRUE(main.has_value());
+    ASSERT_TRUE(e2e::askToClose(*main));
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    SweepSettings loaded;
+    SweepSettingsFile::load(dir.path(), loaded);
+    EXPECT_EQ(loaded, table);
+}
+
 }  // namespace
 }  // namespace keyrelay
