@@ -75,7 +75,7 @@ protected:
         // The recorder: a terminal whose shell writes every line it receives to a file.
         xterm.start(QStringLiteral("xterm"),
                     {"-xrm", "XTerm*allowSendEvents: true", "-T", TargetTitle, "-geometry",
-                     "60x8+500+400", "-e", "sh", "-c", "stty -echo; exec cat > '" + typed + "'"});
+                     "60x8+10+700", "-e", "sh", "-c", "stty -echo; exec cat > '" + typed + "'"});
         ASSERT_TRUE(xterm.waitForStarted(10000));
         ASSERT_TRUE(waitUntil([] { return findWindow(TargetTitle) != 0; }, 20000))
             << "the xterm did not appear";
