@@ -746,7 +746,7 @@ void CmdPadF::Timer1_Timer() {
 void CmdPadF::sweepDuties() {
     // The tick reads the sweep window's controls from the first second on, which loads
     // it (hidden) and reads its settings.
-    ctx.windows.get<QsySweep>();
+    QsySweep::tickDuties(ctx);
 }
 
 }  // namespace keyrelay

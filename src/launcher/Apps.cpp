@@ -1,11 +1,390 @@
 #include "launcher/Apps.h"
 
+#include <QCheckBox>
+#include <QEvent>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/AppContext.h"
+#include "app/Indicator.h"
+#include "app/Twips.h"
+#include "app/WindowRegistry.h"
+#include "cmdpad/CmdPadF.h"
+#include "launcher/LaunchListFile.h"
+#include "launcher/LaunchRules.h"
+#include "platform/PlatformError.h"
+
 namespace keyrelay {
+
+namespace {
+
+const char* const PathHint = "Enter the full path plus the exe file to be executed. No quotes";
+const char* const WaitHint = "Enter the time in seconds to wait before executing the next program";
+const char* const MinimizeHint = "Check this box if you want the program to start minimized";
+const char* const IncludeHint = "If this box is not checked the line will be ignored";
+const char* const CloseQuestion = "Do you want to close the program";
+
+const char* const HelpText =
+    "Enter the executable path and name. Then the wait to execute the next program. Give CW "
+    "Skimmer enough time "
+    "So that it can minimize if you have that checked. In order to minimize CW Skimmer the "
+    "system has to "
+    "emulate a mouse click. The position of the minimize button is different from machine to "
+    "machine "
+    "so if the cursor clicks in the wrong spot you can edit StartApps.txt and change the last "
+    "number "
+    "in the file to move it left or right. The defult is 90 if you change it to 70 it will move "
+    "to the right.";
+
+// Layout in twips.
+constexpr int FormWidth = 10080;
+constexpr int FormHeight = 7020;
+constexpr int RowsTop = 1080;
+constexpr int RowPitch = 900;
+constexpr int FieldHeight = 315;
+constexpr int PathLeft = 960;
+constexpr int PathWidth = 4800;
+constexpr int WaitWidth = 720;
+constexpr int ParamLeft = 5880;
+constexpr int ParamWidth = 1920;
+constexpr int MarkerLeft = 7920;
+constexpr int MarkerSize = 240;
+constexpr int MinimizeLeft = 8400;
+constexpr int IncludeLeft = 9360;
+constexpr int NoteLeft = PathLeft + WaitWidth + 120;
+// The decoder note stands this far below the top of the path field it belongs to.
+constexpr int NoteBelowPath = 420;
+constexpr int ButtonsTop = RowsTop + 6 * RowPitch + 120;
+constexpr int ButtonWidth = 1200;
+constexpr int ButtonHeight = 375;
+
+void place(QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(Twips::toPixels(left), Twips::toPixels(top), Twips::toPixels(width),
+                   Twips::toPixels(height));
+}
+
+int rowTop(int row) {
+    return RowsTop + row * RowPitch;
+}
+
+}  // namespace
 
 Apps::Apps(AppContext& context) : ProgramWindow(context, Name) {
     setWindowTitle(QStringLiteral("Start Apps"));
+    buildControls();
+    cmdPad_ = &ctx.windows.get<CmdPadF>();
+
+    const std::optional<LaunchList> list = LaunchListFile::read(ctx.settingsFolder);
+    if (list) {
+        showList(*list);
+    }
+    ctx.state.ClickOffset = LaunchListFile::effectiveClickOffset(
+        list ? list->clickOffset : std::nullopt, ctx.state.ClickOffset);
 }
 
-void Apps::StartEm() {}
+Apps::~Apps() = default;
+
+void Apps::buildControls() {
+    setFixedSize(Twips::toPixels(FormWidth), Twips::toPixels(FormHeight));
+
+    Label2 = new QLabel(QStringLiteral("Enter full path and executable names then enter the wait "
+                                       "time in seconds until the next app should be loaded"),
+                        this);
+    Label2->setWordWrap(true);
+    place(Label2, 120, 120, FormWidth - 240, 540);
+
+    const auto header = [this](const char* text, int left, int width) {
+        auto* label = new QLabel(QString::fromLatin1(text), this);
+        place(label, left, RowsTop - 360, width, 300);
+        return label;
+    };
+    header("Param", ParamLeft, ParamWidth);
+    header("Minimize", MinimizeLeft - 120, 900);
+    header("Inc", IncludeLeft - 30, 600);
+
+    for (int i = 0; i < Rows; ++i) {
+        const int top = rowTop(i);
+        auto* rowLabel = new QLabel(QStringLiteral("App #%1").arg(i + 1), this);
+        place(rowLabel, 120, top, PathLeft - 160, FieldHeight);
+
+        Text1[i] = new QLineEdit(this);
+        Text1[i]->setToolTip(QString::fromLatin1(PathHint));
+        Text1[i]->installEventFilter(this);
+        place(Text1[i], PathLeft, top, PathWidth, FieldHeight);
+
+        Text2[i] = new QLineEdit(this);
+        Text2[i]->setToolTip(QString::fromLatin1(WaitHint));
+        place(Text2[i], PathLeft, top + NoteBelowPath, WaitWidth, FieldHeight);
+
+        Param[i] = new QLineEdit(this);
+        place(Param[i], ParamLeft, top, ParamWidth, FieldHeight);
+
+        Shape1[i] = new Indicator(this, Indicator::Red);
+        place(Shape1[i], MarkerLeft, top + (FieldHeight - MarkerSize) / 2, MarkerSize, MarkerSize);
+        Shape1[i]->hide();
+
+        Check1[i] = new QCheckBox(this);
+        Check1[i]->setToolTip(QString::fromLatin1(MinimizeHint));
+        place(Check1[i], MinimizeLeft + 120, top, 300, FieldHeight);
+
+        Check4[i] = new QCheckBox(this);
+        Check4[i]->setToolTip(QString::fromLatin1(IncludeHint));
+        place(Check4[i], IncludeLeft, top, 300, FieldHeight);
+    }
+
+    Label13 = new QLabel(QStringLiteral("If you'r starting CW Skimmer make sure there is enough "
+                                        "time for it to load completly before the next app "
+                                        "loads."),
+                         this);
+    Label13->setWordWrap(true);
+    Label13->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    place(Label13, NoteLeft, rowTop(0) + NoteBelowPath, FormWidth - NoteLeft - 120,
+          RowPitch - NoteBelowPath);
+
+    Command1 = new QPushButton(QStringLiteral("Close"), this);
+    Command2 = new QPushButton(QStringLiteral("Start"), this);
+    Command3 = new QPushButton(QStringLiteral("Cancel"), this);
+    Command4 = new QPushButton(QStringLiteral("Help"), this);
+    const int gap = (FormWidth - 4 * ButtonWidth) / 5;
+    int left = gap;
+    for (QPushButton* button : {Command2, Command3, Command1, Command4}) {
+        place(button, left, ButtonsTop, ButtonWidth, ButtonHeight);
+        button->setAutoDefault(false);
+        left += ButtonWidth + gap;
+    }
+    connect(Command1, &QPushButton::clicked, this, &Apps::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Apps::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Apps::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &Apps::Command4_Click);
+}
+
+void Apps::showList(const LaunchList& list) {
+    for (int i = 0; i < Rows; ++i) {
+        const LaunchRow& row = list.rows[i];
+        Text1[i]->setText(row.path);
+        Text2[i]->setText(row.wait);
+        Param[i]->setText(row.param);
+        Check1[i]->setChecked(row.minimize);
+        Check4[i]->setChecked(row.include);
+    }
+}
+
+LaunchList Apps::currentList() const {
+    LaunchList list;
+    for (int i = 0; i < Rows; ++i) {
+        LaunchRow& row = list.rows[i];
+        row.path = Text1[i]->text();
+        row.wait = Text2[i]->text();
+        row.param = Param[i]->text();
+        row.minimize = Check1[i]->isChecked();
+        row.include = Check4[i]->isChecked();
+    }
+    list.clickOffset = ctx.state.ClickOffset;
+    return list;
+}
+
+CmdPadF* Apps::mainWindow() {
+    return cmdPad_ ? cmdPad_.data() : ctx.windows.ifLoaded<CmdPadF>();
+}
+
+void Apps::closingWork() {
+    // A list that cannot be written keeps the old file whole; nothing is reported.
+    LaunchListFile::write(ctx.settingsFolder, currentList());
+
+    CmdPadF* pad = mainWindow();
+    if (pad && pad->CAS->isChecked() && ctx.platform.dialogs.askYesNo(std::string(CloseQuestion))) {
+        ctx.endProgram();
+    }
+}
+
+void Apps::Command1_Click() {
+    ctx.state.AppsStarted = true;
+    close();
+}
+
+void Apps::Command2_Click() {
+    StartEm();
+}
+
+void Apps::Command3_Click() {
+    ctx.state.LaunchCancel = true;
+}
+
+void Apps::Command4_Click() {
+    ctx.platform.dialogs.message(std::string(HelpText));
+}
+
+bool Apps::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut && !isUnloaded()) {
+        // Only a move of the focus inside this window counts as leaving the field, not
+        // switching to another window or opening a menu.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            for (int i = 0; i < Rows; ++i) {
+                if (watched == Text1[i]) {
+                    Text1_LostFocus(i);
+                    break;
+                }
+            }
+        }
+    }
+    return ProgramWindow::eventFilter(watched, event);
+}
+
+void Apps::Text1_LostFocus(int index) {
+    const QString path = Text1[index]->text();
+    if (!path.isEmpty()) {
+        const QFileInfo file(LaunchRules::localPath(path));
+        if (!file.exists() || file.isDir()) {
+            ctx.platform.dialogs.message((path + QStringLiteral(" not found.")).toStdString());
+            Text1[index]->setFocus(Qt::OtherFocusReason);
+        }
+    }
+    if (LaunchRules::isSkimmer(path)) {
+        Label13->move(Label13->x(), Text1[index]->y() + Twips::toPixels(NoteBelowPath));
+    }
+}
+
+void Apps::clickAt(int x, int y) {
+    Mouse& mouse = ctx.platform.mouse;
+    try {
+        mouse.moveTo(x, y);
+    } catch (const PlatformError&) {
+    }
+    try {
+        mouse.leftDown();
+    } catch (const PlatformError&) {
+    }
+    try {
+        mouse.leftUp();
+    } catch (const PlatformError&) {
+    }
+}
+
+void Apps::minimiseClick(int right, int top) {
+    ctx.platform.clock.waitMs(1000);
+    clickAt(right - ctx.state.ClickOffset, top + 10);
+}
+
+void Apps::ClickStart(int row) {
+    const auto window = ctx.delivery.FindWindowByTitle(QLatin1String(LaunchRules::SkimmerTitle));
+    if (!window) {
+        return;
+    }
+    ScreenRect rect;
+    try {
+        rect = ctx.platform.windows.windowRect(*window);
+    } catch (const PlatformError&) {
+        return;  // a window that cannot be measured is not clicked at all
+    }
+    clickAt(rect.left + 25, rect.top + 70);
+    if (LaunchRules::isSkimmer(Text1[row]->text()) && Check1[row]->isChecked()) {
+        minimiseClick(rect.right, rect.top);
+    }
+}
+
+void Apps::ClickStart1(int row) {
+    const auto window = ctx.delivery.FindWindowByTitle(QLatin1String(LaunchRules::ReceiverTitle));
+    if (!window) {
+        return;
+    }
+    ScreenRect rect;
+    try {
+        rect = ctx.platform.windows.windowRect(*window);
+    } catch (const PlatformError&) {
+        return;
+    }
+    if (LaunchRules::isReceiver(Text1[row]->text()) && Check1[row]->isChecked()) {
+        minimiseClick(rect.right, rect.top);
+    }
+}
+
+void Apps::StartEm() {
+    if (launching_ || isUnloaded()) {
+        return;
+    }
+    launching_ = true;
+    // Closing the window during a wait must not delete it under this loop: the deletion
+    // waits for the end of the sequence.
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    struct EndOfLaunch {
+        Apps* apps;
+        ~EndOfLaunch() {
+            apps->launching_ = false;
+            if (apps->isUnloaded()) {
+                apps->deleteLater();
+            } else {
+                apps->setAttribute(Qt::WA_DeleteOnClose, true);
+            }
+        }
+    } endOfLaunch{this};
+
+    ProgramState& state = ctx.state;
+    Clock& clock = ctx.platform.clock;
+    // Programs are started with their folder as working folder; this program's own working
+    // folder never changes, so the settings files of other windows stay where they are.
+    for (int i = 0; i < Rows; ++i) {
+        if (state.LaunchCancel || isUnloaded()) {
+            break;
+        }
+        const QString path = Text1[i]->text();
+        bool started = false;
+        if (!path.isEmpty() && Check4[i]->isChecked()) {
+            Shape1[i]->show();
+            if (LaunchRules::hasSeparator(path)) {
+                const QString file = LaunchRules::fileOf(path);
+                if (ctx.delivery.IsProcessRunning(file)) {
+                    continue;  // already running: no start, no wait, no click
+                }
+                started = true;  // a start that fails still gets its wait
+                const WindowState windowState =
+                    LaunchRules::startsMinimized(path, Check1[i]->isChecked())
+                        ? WindowState::Minimized
+                        : WindowState::Normal;
+                try {
+                    ctx.platform.processes.start(LaunchRules::folderOf(path).toStdString(),
+                                                 file.toStdString(), Param[i]->text().toStdString(),
+                                                 windowState);
+                } catch (const PlatformError&) {
+                }
+            }
+        }
+        if (started) {
+            clock.waitFor([&] { return state.LaunchCancel || isUnloaded(); },
+                          LaunchRules::waitMs(Text2[i]->text()));
+            if (state.LaunchCancel || isUnloaded()) {
+                break;
+            }
+        }
+        if (LaunchRules::isReceiver(path) && isVisible()) {
+            ClickStart1(i);
+        }
+        if (LaunchRules::isSkimmer(path) && isVisible()) {
+            ClickStart(i);
+        }
+    }
+
+    state.LaunchCancel = false;
+    if (!isUnloaded()) {
+        close();  // writes the list file; may end the program ("Close After Apps Start")
+    }
+
+    CmdPadF* pad = mainWindow();
+    if (!pad || pad->isUnloaded()) {
+        return;  // the program is shutting down
+    }
+    const bool keypad = pad->RCAS->isChecked();
+    const bool bandscan = pad->FCAS->isChecked();
+    if (keypad) {
+        pad->keypadAutoStart();
+    }
+    if (bandscan) {
+        pad->bandscanAutoStart();
+    }
+    emit autoStartsApplied(keypad, bandscan);
+}
 
 }  // namespace keyrelay

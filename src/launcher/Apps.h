@@ -1,20 +1,92 @@
 #pragma once
 
+#include <QPointer>
+#include <array>
+
 #include "app/ProgramWindow.h"
+#include "launcher/LaunchList.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
 
 namespace keyrelay {
 
-// The launcher: six programs started one after another at start-up. (Skeleton: the
-// members other windows use.)
+class CmdPadF;
+class Indicator;
+
+// The launcher: up to six programs started one after another (each with its parameters,
+// a wait before the next, optionally minimised), the decoder and the receiver minimised
+// by a click on their minimise buttons, and at the end the command pad's and the sweep's
+// auto-start options applied. The list lives in "StartApps.txt" in the settings folder:
+// read when the window loads, written when it closes.
 class Apps : public ProgramWindow {
     Q_OBJECT
 public:
     static constexpr const char* Name = "Apps";
+    static constexpr int Rows = LaunchList::Rows;
 
     explicit Apps(AppContext& context);
+    ~Apps() override;
 
-    // The launch sequence.
+    // The launch sequence: starts the included rows in order, waits after each, makes the
+    // minimise clicks, then closes this window and applies "Keypad Auto Start" and
+    // "Bandscan Auto Start". Platform failures skip the step that failed; nothing is
+    // reported. Cancel (or closing the window) ends it early, the end steps still run.
+    // Does nothing when a launch is already running.
     void StartEm();
+    // The decoder's focus click and, when the row asks for it, its minimise click.
+    void ClickStart(int row);
+    // The receiver's minimise click, when the row asks for it.
+    void ClickStart1(int row);
+
+    // Handlers.
+    void Command1_Click();  // Close
+    void Command2_Click();  // Start
+    void Command3_Click();  // Cancel
+    void Command4_Click();  // Help
+    // Checks the path just left: reports a missing file and moves the decoder note.
+    void Text1_LostFocus(int index);
+
+    // The list as the fields show it, with the offset in use.
+    LaunchList currentList() const;
+    bool isLaunching() const { return launching_; }
+
+signals:
+    // The launch has ended and applied the main window's auto-start options: `keypad` when
+    // "Keypad Auto Start" was checked, `bandscan` when "Bandscan Auto Start" was.
+    void autoStartsApplied(bool keypad, bool bandscan);
+
+public:
+    std::array<QLineEdit*, Rows> Text1{};  // path
+    std::array<QLineEdit*, Rows> Text2{};  // wait in seconds
+    std::array<QLineEdit*, Rows> Param{};
+    std::array<QCheckBox*, Rows> Check1{};  // minimise
+    std::array<QCheckBox*, Rows> Check4{};  // include
+    std::array<Indicator*, Rows> Shape1{};  // the launch has reached the row
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label13 = nullptr;
+
+protected:
+    void closingWork() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void showList(const LaunchList& list);
+    CmdPadF* mainWindow();
+    // Moves the cursor to (x, y) and clicks the left button; failures are ignored.
+    void clickAt(int x, int y);
+    // The 1 s pause and the click at (right - ClickOffset, top + 10).
+    void minimiseClick(int right, int top);
+
+    QPointer<CmdPadF> cmdPad_;
+    bool launching_ = false;
 };
 
 }  // namespace keyrelay
