@@ -187,7 +187,6 @@ TEST_F(PadEndToEndTest, NamedSetupFromTheCommandLineIsWrittenUnderThatName) {
     EXPECT_FALSE(QFile::exists(dir.path() + "/CmdPadF.ini"));
 }
 
-#if __has_include("launcher/LaunchList.h")
 // "Auto Start Apps" with an empty launch list: the launch ends at once, closes the
 // launcher and applies "Keypad Auto Start", which starts the pad without a click.
 TEST_F(PadEndToEndTest, KeypadAutoStartAfterTheAutomaticLaunch) {
@@ -218,7 +217,6 @@ TEST_F(PadEndToEndTest, KeypadAutoStartAfterTheAutomaticLaunch) {
     EXPECT_EQ(saved[29], QStringLiteral("TRUE"));
     EXPECT_EQ(saved[32], QStringLiteral("TRUE"));
 }
-#endif
 
 TEST(ProgramWithoutDisplay, SaysWhyAndFails) {
     QProcess p;
