@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -519,7 +520,12 @@ bool CmdPadF::eventFilter(QObject* watched, QEvent* event) {
             Command3_MouseUp();
         }
     } else if (watched == FlName && event->type() == QEvent::FocusOut) {
-        FlName->setText(CommandSetFile::withDefaultExtension(FlName->text()));
+        // Leaving the box, not switching to another program or opening the menu: those
+        // take the focus away only for a while.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            FlName->setText(CommandSetFile::withDefaultExtension(FlName->text()));
+        }
     }
     return ProgramWindow::eventFilter(watched, event);
 }

@@ -1,5 +1,6 @@
 #include "cmdpad/HlpF.h"
 
+#include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -12,45 +13,28 @@ namespace {
 const char* const Text = R"(KEYRELAY COMMAND PAD
 
 Setup files
-The command set is kept in the setup file named in the "Commands File Name" box. The
-default name is CmdPadF.ini, in the folder Keyrelay is started from. To keep several
-sets, type another name into the box: a name without a dot gets .INI added when you leave
-the box. The set is saved under that name when Keyrelay closes, and File > Save and
-File > Load pick a file with the usual dialogs.
+The command set is kept in the setup file named in the "Commands File Name" box. The default name is CmdPadF.ini, in the folder Keyrelay is started from. To keep several sets, type another name into the box: a name without a dot gets .INI added when you leave the box. The set is saved under that name when Keyrelay closes. The first File > Load opens a chooser that lists the setup files of a folder (Go or F2 takes the selected name, Esc closes it); File > Save and the second File > Load use the usual file dialogs.
 
 Running a second copy
-A second copy of Keyrelay runs with its own set when its start command carries one more
-word after the program path, which becomes its setup file name, for example
+A second copy of Keyrelay runs with its own set when its start command carries one more word after the program path, which becomes its setup file name, for example
     /opt/keyrelay/bin/keyrelay NR1
-(or a desktop shortcut with that command). The word is used exactly as given; no .INI is
-added to it.
+(or a desktop shortcut with that command). The word is used exactly as given; no .INI is added to it.
 
 Busy marker (Handshake With LDK)
-With "Handshake With LDK" checked, Keyrelay and the companion program LDK take turns
-through the marker file 77qwaz48.uu. When Keyrelay runs installed as
-/opt/keyrelay/bin/keyrelay or /usr/bin/keyrelay, the marker lives in /opt/logdeck/;
-otherwise it lives in the folder Keyrelay is started from.
+With "Handshake With LDK" checked, Keyrelay and the companion program LDK take turns through the marker file 77qwaz48.uu. When Keyrelay runs installed as /opt/keyrelay/bin/keyrelay or /usr/bin/keyrelay, the marker lives in /opt/logdeck/; otherwise it lives in the folder Keyrelay is started from.
 
 App Title
-Type the first few characters of the title of the window that is to receive the
-commands. A window whose title is exactly that text is preferred; otherwise the first
-window whose title begins with it is used.
+Type the first few characters of the title of the window that is to receive the commands. A window whose title is exactly that text is preferred; otherwise the first window whose title begins with it is used.
 
 Repeat Sec
-The number of seconds from the start of one round of commands to the start of the next.
-Empty or 0 repeats the round as soon as the previous one has ended.
+The number of seconds from the start of one round of commands to the start of the next. Empty or 0 repeats the round as soon as the previous one has ended.
 
 Commands and Secs
-The thirteen commands are typed into the target window one after another. The Secs box
-under a command is the pause after that command, in seconds (fractions such as 0.5 are
-allowed). An empty command sends nothing.
+The thirteen commands are typed into the target window one after another. The Secs box under a command is the pause after that command, in seconds (fractions such as 0.5 are allowed). An empty command sends nothing.
 
-Start sends the first round at once and repeats it every Repeat Sec seconds. Stop lets a
-round that has begun finish and then sends no more. Hold keeps the keyboard channel for
-you: while its dot is lit, the band scanner sends nothing.
+Start sends the first round at once and repeats it every Repeat Sec seconds. Stop lets a round that has begun finish and then sends no more. Hold keeps the keyboard channel for you: while its dot is lit, the band scanner sends nothing.
 
-If commands do not arrive, check "Check this box if you get errors or the commands don't
-work" to use the other way of typing.
+If commands do not arrive, check "Check this box if you get errors or the commands don't work" to use the other way of typing.
 
 WRITING KEYSTROKES
 
@@ -63,8 +47,7 @@ These characters have a meaning of their own:
     ~   Enter
     ( ) hold a modifier over several keys: +(ec) holds Shift over e and c,
         while +ec holds it over e only
-To type one of  +  ^  %  ~  (  )  [  ]  as itself, put it in braces: {+} {^} {%} {~}
-{(} {)} {[} {]}. The braces themselves are written {{} and {}}.
+To type one of  +  ^  %  ~  (  )  [  ]  as itself, put it in braces: {+} {^} {%} {~} {(} {)} {[} {]}. The braces themselves are written {{} and {}}.
 
 Keys without a character are written by name in braces:
     BACKSPACE     {BACKSPACE}, {BS} or {BKSP}
@@ -89,15 +72,11 @@ Keys without a character are written by name in braces:
     UP ARROW      {UP}
     F1 ... F16    {F1} ... {F16}
 
-Modifiers combine with named keys too: ^{HOME} is Ctrl+Home, +{TAB} is Shift+Tab,
-%{F4} is Alt+F4.
+Modifiers combine with named keys too: ^{HOME} is Ctrl+Home, +{TAB} is Shift+Tab, %{F4} is Alt+F4.
 
-A key can be repeated by writing a blank and a count inside the braces: {LEFT 42} presses
-Left 42 times, {h 10} types hhhhhhhhhh.
+A key can be repeated by writing a blank and a count inside the braces: {LEFT 42} presses Left 42 times, {h 10} types hhhhhhhhhh.
 
-Example for CW Skimmer: %CT opens its frequency entry box (Alt+C, then T); follow it with
-the frequency and {ENTER}.
-)";
+Example for CW Skimmer: %CT opens its frequency entry box (Alt+C, then T); follow it with the frequency and {ENTER}. )";
 
 }  // namespace
 
@@ -109,7 +88,9 @@ HlpF::HlpF(AppContext& context) : ProgramWindow(context, Name) {
     setWindowTitle(QStringLiteral("Help"));
     Text1 = new QPlainTextEdit(this);
     Text1->setReadOnly(true);
-    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Fixed pitch keeps the key table in columns; prose wraps at the window's edge.
+    Text1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Text1->setPlainText(helpText());
     Command1 = new QPushButton(QStringLiteral("Close"), this);
     const int px = Twips::toPixels(120);

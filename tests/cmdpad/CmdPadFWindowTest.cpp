@@ -29,8 +29,8 @@ protected:
         }
     }
 
-    void leaveFileName() {
-        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    void leaveFileName(Qt::FocusReason reason = Qt::TabFocusReason) {
+        QFocusEvent out(QEvent::FocusOut, reason);
         QCoreApplication::sendEvent(pad.FlName, &out);
     }
 
@@ -224,6 +224,20 @@ TEST_F(CmdPadFWindowTest, LeavingTheFileNameBoxAddsIniToANameWithoutADot) {
         pad.FlName->setText(QString::fromLatin1(typed));
         leaveFileName();
         EXPECT_EQ(pad.FlName->text(), QString::fromLatin1(result)) << typed;
+    }
+}
+
+TEST_F(CmdPadFWindowTest, SwitchingToAnotherProgramOrTheMenuIsNotLeavingTheBox) {
+    for (const Qt::FocusReason reason : {Qt::ActiveWindowFocusReason, Qt::PopupFocusReason}) {
+        pad.FlName->setText(QStringLiteral("night"));
+        leaveFileName(reason);
+        EXPECT_EQ(pad.FlName->text(), QStringLiteral("night")) << reason;
+    }
+    for (const Qt::FocusReason reason :
+         {Qt::MouseFocusReason, Qt::TabFocusReason, Qt::BacktabFocusReason, Qt::OtherFocusReason}) {
+        pad.FlName->setText(QStringLiteral("night"));
+        leaveFileName(reason);
+        EXPECT_EQ(pad.FlName->text(), QStringLiteral("night.INI")) << reason;
     }
 }
 

@@ -75,7 +75,7 @@ protected:
         // The recorder: a terminal whose shell writes every line it receives to a file.
         xterm.start(QStringLiteral("xterm"),
                     {"-xrm", "XTerm*allowSendEvents: true", "-T", TargetTitle, "-geometry",
-                     "60x8+500+400", "-e", "sh", "-c", "stty -echo; exec cat > '" + typed + "'"});
+                     "60x8+10+700", "-e", "sh", "-c", "stty -echo; exec cat > '" + typed + "'"});
         ASSERT_TRUE(xterm.waitForStarted(10000));
         ASSERT_TRUE(waitUntil([] { return findWindow(TargetTitle) != 0; }, 20000))
             << "the xterm did not appear";
@@ -185,6 +185,37 @@ TEST_F(PadEndToEndTest, NamedSetupFromTheCommandLineIsWrittenUnderThatName) {
     EXPECT_EQ(saved[0], QStringLiteral("Second radio"));
     EXPECT_FALSE(QFile::exists(dir.path() + "/NR1.INI"));
     EXPECT_FALSE(QFile::exists(dir.path() + "/CmdPadF.ini"));
+}
+
+// "Auto Start Apps" with an empty launch list: the launch ends at once, closes the
+// launcher and applies "Keypad Auto Start", which starts the pad without a click.
+TEST_F(PadEndToEndTest, KeypadAutoStartAfterTheAutomaticLaunch) {
+    QByteArray setup = QByteArray(TargetTitle) + "\r\n2\r\nauto\r\n0\r\n+(ok)~\r\n";
+    for (int line = 6; line <= 27; ++line) {
+        setup += "\r\n";
+    }
+    // Description, Alternate, then RCAS, FCAS, HandShake, ASA, CAS.
+    setup += "started by the launch\r\n 0 \r\nTRUE\r\nFALSE\r\nFALSE\r\nTRUE\r\nFALSE\r\n";
+    writeSetup(setup);
+    const unsigned long window = startKeyrelay();
+    ASSERT_NE(window, 0u);
+
+    ASSERT_TRUE(waitUntil([&] { return typedLines(typed).size() >= 2; }, 30000))
+        << "typed so far: " << typedLines(typed).join(" | ").toStdString();
+    for (const QString& line : typedLines(typed)) {
+        EXPECT_EQ(line, QStringLiteral("autoOK"));
+    }
+    // The launcher wrote its list when the launch closed it.
+    EXPECT_EQ(fileLines(dir.path() + "/StartApps.txt").size(), 31);
+
+    ASSERT_TRUE(keyrelay::e2e::askToClose(window));
+    ASSERT_TRUE(keyrelay.waitForFinished(20000));
+    EXPECT_EQ(keyrelay.exitCode(), 0);
+    const QStringList saved = fileLines(dir.path() + "/CmdPadF.ini");
+    ASSERT_EQ(saved.size(), 34);
+    EXPECT_EQ(saved[27], QStringLiteral("started by the launch"));
+    EXPECT_EQ(saved[29], QStringLiteral("TRUE"));
+    EXPECT_EQ(saved[32], QStringLiteral("TRUE"));
 }
 
 TEST(ProgramWithoutDisplay, SaysWhyAndFails) {

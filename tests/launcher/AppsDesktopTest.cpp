@@ -111,8 +111,14 @@ protected:
                 ::kill(pid.toInt(), SIGTERM);
             }
         }
+        // Deleting a window deletes its popup menus, which are top-level widgets too: only
+        // what is still there is deleted.
+        QList<QPointer<QWidget>> topLevel;
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            delete w;
+            topLevel.append(w);
+        }
+        for (const QPointer<QWidget>& w : topLevel) {
+            delete w.data();
         }
     }
 

@@ -55,8 +55,14 @@ struct Program {
 
     Program() { windows.setContext(ctx); }
     ~Program() {
+        // Deleting a window deletes its popup menus, which are top-level widgets too: only
+        // what is still there is deleted.
+        QList<QPointer<QWidget>> topLevel;
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            delete w;
+            topLevel.append(w);
+        }
+        for (const QPointer<QWidget>& w : topLevel) {
+            delete w.data();
         }
     }
 
