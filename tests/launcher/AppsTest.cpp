@@ -55,8 +55,11 @@ struct Program {
 
     Program() { windows.setContext(ctx); }
     ~Program() {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            delete w;
+        // Deleting one window may delete others it owns: keep track of which are left.
+        const QWidgetList all = QApplication::topLevelWidgets();
+        std::vector<QPointer<QWidget>> left(all.begin(), all.end());
+        for (QPointer<QWidget>& w : left) {
+            delete w.data();
         }
     }
 
