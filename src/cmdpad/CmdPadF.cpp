@@ -2,43 +2,745 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 
+#include "app/AppContext.h"
 #include "app/Indicator.h"
+#include "app/Twips.h"
+#include "app/WindowRegistry.h"
+#include "cmdpad/CommandSetFile.h"
+#include "cmdpad/Dirx.h"
+#include "cmdpad/HlpF.h"
+#include "core/TextValue.h"
+#include "launcher/Apps.h"
+#include "platform/PlatformError.h"
+#include "sweep/QsySweep.h"
 
 namespace keyrelay {
 
 namespace {
-QAction* checkItem(QObject* parent, const char* caption) {
-    auto* a = new QAction(QString::fromLatin1(caption), parent);
+
+// Window sizes are given as outer sizes in twips, caption, menu bar and frame included.
+// The part that is not client area: the frame on both sides, and caption + menu bar +
+// frame in height. The menu bar is drawn by us, so only caption and frame come off here.
+constexpr int FrameWidthTwips = 240;
+constexpr int FrameHeightTwips = 585;
+
+constexpr int FullWidth = 13620;
+constexpr int FullHeight = 8985;
+constexpr int CollapsedWidth = 5000;
+constexpr int CollapsedHeight = 1500;
+constexpr int RowTopFull = 7320;
+constexpr int RowTopCollapsed = 30;
+
+constexpr int FieldHeight = 375;
+constexpr int CommandWidth = 4935;
+constexpr int SecondsWidth = 975;
+constexpr int Column1Left = 1800;
+constexpr int Column2Left = 8160;
+constexpr int RowPitch = 480;
+constexpr int LabelGap = 60;
+
+constexpr int CounterLimit = 4000;
+
+const char* const AppTitleTip = "Enter the first few characters of the title on the target window.";
+const char* const CommandTip = "Enter commands to be sent. See Help for valid characters.";
+const char* const SecondsTip = "Enter the time in seconds before repeating the operation.";
+const char* const FileNameTip =
+    "This is the setup file. The name can be changed to store multiple setups";
+
+// The tick's counters start again from 0 when an increment takes them past 4000.
+void bump(std::int16_t& counter) {
+    ++counter;
+    if (counter > CounterLimit) {
+        counter = 0;
+    }
+}
+
+QAction* checkItem(QMenu* menu, const char* caption) {
+    QAction* a = menu->addAction(QString::fromLatin1(caption));
     a->setCheckable(true);
     return a;
 }
+
+bool shown(const QWidget* w) {
+    return !w->isHidden();
+}
+
 }  // namespace
 
 CmdPadF::CmdPadF(AppContext& context) : ProgramWindow(context, Name) {
     setWindowTitle(QStringLiteral("Keyrelay"));
-    Alternate = new QCheckBox(
-        QStringLiteral("Check this box if you get errors or the commands don't work"), this);
-    Shape1 = new Indicator(this);
-    Shape1->hide();
-    Shape2 = new Indicator(this);
-    Shape2->hide();
-    Command2 = new QPushButton(QStringLiteral("Start"), this);
-    EXp = new QAction(QStringLiteral("Collapse"), this);
-    RCAS = checkItem(this, "Keypad Auto Start");
-    FCAS = checkItem(this, "Bandscan Auto Start");
-    HandShake = checkItem(this, "Handshake With LDK");
-    ASA = checkItem(this, "Auto Start Apps");
-    CAS = checkItem(this, "Close After Apps Start");
+    menuBar_ = new QMenuBar(this);
+    menuBar_->setNativeMenuBar(false);
+    client_ = new QWidget(this);
+
+    buildFields();
+    buildControlRow();
+    buildMenu();
+    Expand();
+
+    // The sends pick their path and the marker its ageing from this window's controls.
+    ctx.delivery.setAlternateSource([this] { return Alternate->isChecked(); });
+    ctx.marker.setHoldSource([this] { return shown(Shape2); });
+
+    Timer1 = ctx.platform.clock.startTimer(1000, [this] { Timer1_Timer(); });
 }
 
-void CmdPadF::StartIt() {}
-void CmdPadF::DoIt() {}
-void CmdPadF::ClearBusy() {}
-void CmdPadF::Compress() {}
-void CmdPadF::Expand() {}
-void CmdPadF::keypadAutoStart() {}
-void CmdPadF::bandscanAutoStart() {}
+CmdPadF::~CmdPadF() {
+    ctx.platform.clock.stopTimer(Timer1);
+    ctx.delivery.setAlternateSource({});
+    ctx.marker.setHoldSource({});
+}
+
+// ---------------------------------------------------------------------------------------
+// Building the window
+
+void CmdPadF::place(QWidget* control, int left, int top, int width, int height) {
+    control->setGeometry(Twips::toPixels(left), Twips::toPixels(top), Twips::toPixels(width),
+                         Twips::toPixels(height));
+}
+
+void CmdPadF::moveTop(QWidget* control, int top) {
+    control->move(control->x(), Twips::toPixels(top));
+}
+
+void CmdPadF::setWindowTwips(int width, int height) {
+    const int menuHeight = menuBar_->sizeHint().height();
+    const int clientWidth = Twips::toPixels(width - FrameWidthTwips);
+    const int clientHeight = Twips::toPixels(height - FrameHeightTwips) - menuHeight;
+    menuBar_->setGeometry(0, 0, clientWidth, menuHeight);
+    client_->setGeometry(0, menuHeight, clientWidth, clientHeight);
+    setFixedSize(clientWidth, menuHeight + clientHeight);
+}
+
+void CmdPadF::buildFields() {
+    auto label = [this](const char* text) {
+        auto* l = new QLabel(QString::fromLatin1(text), client_);
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        return l;
+    };
+    auto field = [this](const char* tip) {
+        auto* e = new QLineEdit(client_);
+        e->setToolTip(QString::fromLatin1(tip));
+        return e;
+    };
+    // A label ends just left of its field.
+    auto labelFor = [this](QLabel* l, int fieldLeft, int top, int width) {
+        place(l, fieldLeft - LabelGap - width, top, width, FieldHeight);
+    };
+
+    FlName = field(FileNameTip);
+    FlName->setText(QString::fromLatin1(CommandSetFile::DefaultName));
+    FlName->installEventFilter(this);
+    AppTitle = field(AppTitleTip);
+    AppDesc = new QLineEdit(client_);
+    for (auto& e : RepSec) {
+        e = field(SecondsTip);
+    }
+    for (auto& e : CMND) {
+        e = field(CommandTip);
+    }
+    Alternate = new QCheckBox(
+        QStringLiteral("Check this box if you get errors or the commands don't work"), client_);
+
+    Label1 = label("App Title:");
+    Label2 = label("Repeat Sec:");
+    for (std::size_t i = 0; i < Label3.size(); ++i) {
+        Label3[i] = label("");
+    }
+    for (std::size_t i = 0; i < Label4.size(); ++i) {
+        Label4[i] = label("");
+    }
+    Label3[0]->setText(QStringLiteral("Command 1"));
+    for (int i = 2; i <= 13; ++i) {
+        Label3[i]->setText(QStringLiteral("Command %1").arg(i));
+    }
+    Label3[14]->setText(QStringLiteral("Description:"));
+    for (int i = 0; i <= 11; ++i) {
+        Label4[i]->setText(QStringLiteral("Secs"));
+    }
+    Label4[13]->setText(QStringLiteral("Commands File Name"));
+
+    // Column 1: file name, title, period, then commands 0..5 and waits 1..6 alternating.
+    constexpr int wide1 = Column1Left - 2 * LabelGap;
+    place(FlName, Column1Left, 120, CommandWidth, FieldHeight);
+    // The longest caption takes two lines rather than being cut.
+    Label4[13]->setWordWrap(true);
+    place(Label4[13], 0, 30, Column1Left - LabelGap, 555);
+    place(AppTitle, Column1Left, 600, CommandWidth, FieldHeight);
+    labelFor(Label1, Column1Left, 600, wide1);
+    place(RepSec[0], Column1Left, 1080, SecondsWidth, FieldHeight);
+    labelFor(Label2, Column1Left, 1080, wide1);
+
+    // Command i's label is Label3 index 0 for the first command, index i + 1 after it;
+    // wait i's label is Label4 index i - 1.
+    auto commandLabel = [this](int i) { return Label3[i == 0 ? 0 : i + 1]; };
+    constexpr int wide2 = Column2Left - (Column1Left + CommandWidth) - 2 * LabelGap;
+    int top = 1560;
+    for (int i = 0; i <= 5; ++i) {
+        place(CMND[i], Column1Left, top, CommandWidth, FieldHeight);
+        labelFor(commandLabel(i), Column1Left, top, wide1);
+        top += RowPitch;
+        place(RepSec[i + 1], Column1Left, top, SecondsWidth, FieldHeight);
+        labelFor(Label4[i], Column1Left, top, wide1);
+        top += RowPitch;
+    }
+    // Column 2: description, then commands 6..12 and waits 7..12 alternating.
+    place(AppDesc, Column2Left, 120, CommandWidth, FieldHeight);
+    labelFor(Label3[14], Column2Left, 120, wide2);
+    top = 600;
+    for (int i = 6; i <= 12; ++i) {
+        place(CMND[i], Column2Left, top, CommandWidth, FieldHeight);
+        labelFor(commandLabel(i), Column2Left, top, wide2);
+        top += RowPitch;
+        if (i < 12) {
+            place(RepSec[i + 1], Column2Left, top, SecondsWidth, FieldHeight);
+            labelFor(Label4[i], Column2Left, top, wide2);
+            top += RowPitch;
+        }
+    }
+    place(Alternate, Column2Left - 1320, top, CommandWidth + 1320, FieldHeight);
+    // Spare seconds fields, never shown nor stored; index 15 is what the progress box
+    // reads once a sequence has finished.
+    for (int i = 13; i <= 15; ++i) {
+        RepSec[i]->hide();
+    }
+    Label3[1]->resize(0, 0);
+    Label4[12]->resize(0, 0);
+}
+
+void CmdPadF::buildControlRow() {
+    auto button = [this](const char* caption) {
+        return new QPushButton(QString::fromLatin1(caption), client_);
+    };
+    Command2 = button("Start");
+    Command3 = button("Stop");
+    Command1 = button("Quit");
+    Command4 = button("Hold");
+    Command5 = button("");
+    Shape1 = new Indicator(client_);
+    Shape2 = new Indicator(client_);
+    Text1 = new QLineEdit(QStringLiteral("0/0"), client_);
+    Text1->setReadOnly(true);
+    Text1->setFocusPolicy(Qt::NoFocus);
+
+    place(Command2, 135, RowTopFull, 675, FieldHeight);
+    place(Shape1, 855, RowTopFull, 375, 375);
+    place(Text1, 1335, RowTopFull, 600, FieldHeight);
+    place(Command3, 2070, RowTopFull, 705, FieldHeight);
+    place(Command1, 2820, RowTopFull, 720, FieldHeight);
+    place(Command4, 3585, RowTopFull, 720, FieldHeight);
+    place(Shape2, 4350, RowTopFull, 375, 375);
+    place(Command5, 105, 900, 195, 225);
+    Shape1->hide();
+    Shape2->hide();
+    Command5->hide();
+
+    connect(Command2, &QPushButton::clicked, this, [this] { StartIt(); });
+    // Stop acts on the release of a mouse button over it only; keyboard activation of
+    // the button does nothing (see eventFilter).
+    Command3->installEventFilter(this);
+    connect(Command1, &QPushButton::clicked, this, [this] { close(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
+}
+
+void CmdPadF::buildMenu() {
+    FF = menuBar_->addMenu(QStringLiteral("File"));
+    LD = FF->addAction(QStringLiteral("Load"));
+    SC = FF->addAction(QStringLiteral("Save"));
+    Load1 = FF->addAction(QStringLiteral("Load"));
+    EX = FF->addAction(QStringLiteral("Exit"));
+    RCAS = checkItem(FF, "Keypad Auto Start");
+    FCAS = checkItem(FF, "Bandscan Auto Start");
+    HandShake = checkItem(FF, "Handshake With LDK");
+    ASA = checkItem(FF, "Auto Start Apps");
+    CAS = checkItem(FF, "Close After Apps Start");
+    EXp = menuBar_->addAction(QStringLiteral("Collapse"));
+    FRC = menuBar_->addAction(QStringLiteral("Bandscanner"));
+    ESA = menuBar_->addAction(QStringLiteral("Edit Start Apps"));
+    Hlp = menuBar_->addAction(QStringLiteral("Help"));
+
+    // The start-up options only flip their check mark (QAction does that); their new
+    // state is written when the setup file is next saved.
+    connect(LD, &QAction::triggered, this, [this] { LD_Click(); });
+    connect(SC, &QAction::triggered, this, [this] { SC_Click(); });
+    connect(Load1, &QAction::triggered, this, [this] { Load1_Click(); });
+    connect(EX, &QAction::triggered, this, [this] { close(); });
+    connect(EXp, &QAction::triggered, this, [this] {
+        if (EXp->text() == QLatin1String("Expand")) {
+            Expand();
+        } else {
+            Compress();
+        }
+    });
+    connect(FRC, &QAction::triggered, this, [this] { showOrLoad(QsySweep::Name); });
+    connect(ESA, &QAction::triggered, this, [this] { showOrLoad(Apps::Name); });
+    connect(Hlp, &QAction::triggered, this, [this] { showOrLoad(HlpF::Name); });
+}
+
+void CmdPadF::showOrLoad(const char* name) {
+    ProgramWindow* w = nullptr;
+    if (qstrcmp(name, QsySweep::Name) == 0) {
+        w = &ctx.windows.get<QsySweep>();
+    } else if (qstrcmp(name, Apps::Name) == 0) {
+        w = &ctx.windows.get<Apps>();
+    } else if (qstrcmp(name, HlpF::Name) == 0) {
+        w = &ctx.windows.get<HlpF>();
+    } else if (qstrcmp(name, Dirx::Name) == 0) {
+        w = &ctx.windows.get<Dirx>();
+    }
+    if (w != nullptr) {
+        w->show();
+        w->raise();
+        w->activateWindow();
+    }
+}
+
+void CmdPadF::LD_Click() {
+    Expand();
+    showOrLoad(Dirx::Name);
+}
+
+// ---------------------------------------------------------------------------------------
+// Layouts
+
+void CmdPadF::Compress() {
+    Label1->hide();
+    Label2->hide();
+    AppTitle->hide();
+    for (int i = 0; i <= 12; ++i) {
+        Label3[i]->hide();
+        CMND[i]->hide();
+        RepSec[i]->hide();
+        Label4[i]->hide();
+    }
+    Label4[13]->hide();
+    Label3[13]->hide();
+    Label3[14]->hide();
+    AppDesc->hide();
+    EXp->setText(QStringLiteral("Expand"));
+    FlName->hide();
+    for (QWidget* w : {static_cast<QWidget*>(Command1), static_cast<QWidget*>(Command2),
+                       static_cast<QWidget*>(Command3), static_cast<QWidget*>(Shape1)}) {
+        moveTop(w, RowTopCollapsed);
+    }
+    setWindowTwips(CollapsedWidth, CollapsedHeight);
+    for (QWidget* w : {static_cast<QWidget*>(Text1), static_cast<QWidget*>(Command4),
+                       static_cast<QWidget*>(Shape2)}) {
+        moveTop(w, RowTopCollapsed);
+    }
+}
+
+void CmdPadF::Expand() {
+    Label1->show();
+    Label2->show();
+    Label3[0]->show();
+    Label3[1]->show();
+    AppTitle->show();
+    for (int i = 0; i <= 12; ++i) {
+        Label3[i]->show();
+        CMND[i]->show();
+        RepSec[i]->show();
+        Label4[i]->show();
+    }
+    Label4[13]->show();
+    Label3[13]->show();
+    Label3[14]->show();
+    FlName->show();
+    AppDesc->show();
+    EXp->setText(QStringLiteral("Collapse"));
+    for (QWidget* w : {static_cast<QWidget*>(Command1), static_cast<QWidget*>(Command2),
+                       static_cast<QWidget*>(Command3), static_cast<QWidget*>(Shape1)}) {
+        moveTop(w, RowTopFull);
+    }
+    setWindowTwips(FullWidth, FullHeight);
+    for (QWidget* w : {static_cast<QWidget*>(Text1), static_cast<QWidget*>(Command4),
+                       static_cast<QWidget*>(Shape2)}) {
+        moveTop(w, RowTopFull);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// The command set and its file
+
+CommandSet CmdPadF::commandSet() const {
+    CommandSet set;
+    set.AppTitle = AppTitle->text();
+    for (int i = 0; i < CommandSet::Commands; ++i) {
+        set.RepSec[i] = RepSec[i]->text();
+        set.CMND[i] = CMND[i]->text();
+    }
+    set.AppDesc = AppDesc->text();
+    set.Alternate = Alternate->isChecked();
+    set.RCAS = RCAS->isChecked();
+    set.FCAS = FCAS->isChecked();
+    set.HandShake = HandShake->isChecked();
+    set.ASA = ASA->isChecked();
+    set.CAS = CAS->isChecked();
+    return set;
+}
+
+void CmdPadF::setCommandSet(const CommandSet& set) {
+    AppTitle->setText(set.AppTitle);
+    for (int i = 0; i < CommandSet::Commands; ++i) {
+        RepSec[i]->setText(set.RepSec[i]);
+        CMND[i]->setText(set.CMND[i]);
+    }
+    AppDesc->setText(set.AppDesc);
+    Alternate->setChecked(set.Alternate);
+    RCAS->setChecked(set.RCAS);
+    FCAS->setChecked(set.FCAS);
+    HandShake->setChecked(set.HandShake);
+    ASA->setChecked(set.ASA);
+    CAS->setChecked(set.CAS);
+}
+
+QString CmdPadF::setupFilePath() const {
+    return CommandSetFile::resolve(ctx.settingsFolder, FlName->text());
+}
+
+void CmdPadF::LoadFile() {
+    CommandSet set = commandSet();
+    if (CommandSetFile::load(setupFilePath(), set)) {
+        setCommandSet(set);
+    }
+}
+
+void CmdPadF::SaveFile() {
+    // No file can carry an empty name: nothing is written, and shutdown goes on.
+    if (FlName->text().isEmpty()) {
+        return;
+    }
+    CommandSetFile::save(setupFilePath(), commandSet());
+}
+
+namespace {
+
+void reportUnexpected(Dialogs& dialogs, long number, const std::string& description) {
+    dialogs.message("Unexpected error. Err " + std::to_string(number) + " : " + description);
+}
+
+}  // namespace
+
+void CmdPadF::Load1_Click() {
+    try {
+        FileDialogRequest request;
+        request.initialFolder =
+            ctx.settingsFolder.isEmpty() ? std::string(".") : ctx.settingsFolder.toStdString();
+        request.filter = "INI_Files (*.ini)|*.ini";
+        const std::optional<std::string> chosen = ctx.platform.dialogs.openFile(request);
+        if (!chosen) {
+            return;
+        }
+        FlName->setText(QString::fromStdString(*chosen));
+        LoadFile();
+    } catch (const PlatformError& e) {
+        reportUnexpected(ctx.platform.dialogs, e.number(), e.description());
+    } catch (const std::exception& e) {
+        reportUnexpected(ctx.platform.dialogs, 0, e.what());
+    }
+}
+
+void CmdPadF::SC_Click() {
+    try {
+        FileDialogRequest request;
+        request.filter = "INI_fILES (*.ini)|*.ini";
+        request.fileName = FlName->text().toStdString();
+        request.overwritePrompt = true;
+        const std::optional<std::string> chosen = ctx.platform.dialogs.saveFile(request);
+        if (!chosen) {
+            return;
+        }
+        FlName->setText(QString::fromStdString(*chosen));
+        SaveFile();
+    } catch (const PlatformError& e) {
+        reportUnexpected(ctx.platform.dialogs, e.number(), e.description());
+    } catch (const std::exception& e) {
+        reportUnexpected(ctx.platform.dialogs, 0, e.what());
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Opening, activation and shutdown
+
+void CmdPadF::openWith(const QString& argumentText) {
+    // A name from the command line is used as given: no ".INI" is added.
+    FlName->setText(argumentText.isEmpty() ? QString::fromLatin1(CommandSetFile::DefaultName)
+                                           : argumentText);
+    Compress();
+    try {
+        LoadFile();
+    } catch (const std::exception&) {
+        // An unreadable setup file leaves the defaults; start-up reports nothing.
+    }
+    // A marker found now was left by an earlier run; it would block every send.
+    if (HandShake->isChecked()) {
+        ctx.marker.removeLeftover();
+    }
+}
+
+void CmdPadF::activationWork() {
+    if (ASA->isChecked() && !ctx.state.AppsStarted) {
+        ctx.state.AppsStarted = true;
+        Apps& apps = ctx.windows.get<Apps>();
+        apps.show();
+        apps.StartEm();
+    }
+}
+
+void CmdPadF::closingWork() {
+    // No tick may reload a window while the others are being unloaded.
+    ctx.platform.clock.stopTimer(Timer1);
+    for (const char* name : {"HlpF", "Dirx", "Apps", "HelpFrm", "TerminalF", "QsySweep"}) {
+        ctx.windows.unload(name);
+    }
+    try {
+        SaveFile();
+    } catch (const std::exception&) {
+        // The old file stays whole (the write is atomic); nothing is reported at shutdown.
+    }
+    if (ctx.endProgram) {
+        ctx.endProgram();
+    }
+}
+
+bool CmdPadF::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Command3 && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (Command3->rect().contains(mouse->position().toPoint())) {
+            Command3_MouseUp();
+        }
+    } else if (watched == FlName && event->type() == QEvent::FocusOut) {
+        FlName->setText(CommandSetFile::withDefaultExtension(FlName->text()));
+    }
+    return ProgramWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------
+// Command cycling
+
+void CmdPadF::StartIt() {
+    // A second sequence must not begin inside a running one: their keystrokes would
+    // interleave.
+    if (ctx.state.PadSending) {
+        return;
+    }
+    Compress();
+    Shape1->show();
+    StopRequested = false;
+    Command2->setText(QStringLiteral("Running"));
+    // The period counts from this sequence's start, not from a cycle stopped earlier.
+    ctx.state.CycleSecs = 0;
+    ctx.state.ElapsedSecs = 0;
+    DoIt();
+}
+
+void CmdPadF::keypadAutoStart() {
+    Compress();
+    Shape1->show();
+    Command2->setText(QStringLiteral("Running"));
+    // Like Start: a Stop pressed while nothing ran must not swallow the first sequence,
+    // and the period counts from this start.
+    StopRequested = false;
+    ctx.state.CycleSecs = 0;
+    ctx.state.ElapsedSecs = 0;
+    if (!shown(ctx.windows.get<QsySweep>().Shape2) && !ctx.state.PadSending) {
+        DoIt();
+    }
+}
+
+void CmdPadF::bandscanAutoStart() {
+    QsySweep& sweep = ctx.windows.get<QsySweep>();
+    sweep.show();
+    sweep.Compress();
+    sweep.COLx->setText(QStringLiteral("Expand"));
+    if (!shown(sweep.Shape2)) {
+        sweep.Command2_Click();
+    }
+}
+
+void CmdPadF::DoIt() {
+    ProgramState& state = ctx.state;
+    Clock& clock = ctx.platform.clock;
+    if (HandShake->isChecked() && ctx.marker.CheckBusy()) {
+        return;
+    }
+    state.ChannelBusy = true;
+    state.PadSending = true;
+    Shape1->setFillColor(Indicator::Green);
+    try {
+        ctx.delivery.ActivateWindow(AppTitle->text());
+        clock.yield();
+        if (StopRequested) {
+            StopRequested = false;
+            clock.yield();
+            state.PadSending = false;
+            return;
+        }
+        clock.yield();
+        for (CmdIdx = 0; CmdIdx <= 11; ++CmdIdx) {
+            clock.yield();
+            const QString keys = CMND[CmdIdx]->text();
+            if (!keys.isEmpty()) {
+                ctx.delivery.DeliverKeys(keys);
+            }
+            ctx.delivery.WaitSeconds(TextValue::numeric(RepSec[CmdIdx + 1]->text()));
+            clock.yield();
+        }
+        CmdIdx = 14;
+        if (!CMND[12]->text().isEmpty()) {
+            ctx.delivery.DeliverKeys(CMND[12]->text());
+        }
+        clock.yield();
+    } catch (const PlatformError& e) {
+        sequenceFailed(e.description());
+        return;
+    } catch (const std::exception& e) {
+        sequenceFailed(e.what());
+        return;
+    }
+    releaseMarkerIfOwned();
+    state.ChannelBusy = false;
+    Shape1->setFillColor(Indicator::Red);
+    StopRequested = false;
+    clock.yield();
+    state.PadSending = false;
+}
+
+void CmdPadF::sequenceFailed(const std::string& description) {
+    ctx.state.PadSending = false;
+    releaseMarkerIfOwned();
+    ctx.state.ChannelBusy = false;
+    Shape1->setFillColor(Indicator::Red);
+    StopRequested = false;
+    Shape1->hide();
+    Command2->setText(QStringLiteral("Start"));
+    ctx.platform.dialogs.message(description + SequenceFailureAdvice);
+}
+
+void CmdPadF::releaseMarkerIfOwned() {
+    if (HandShake->isChecked() && !shown(Shape2) && ctx.state.OwnMarker) {
+        ClearBusy();
+    }
+}
+
+void CmdPadF::ClearBusy() {
+    ctx.marker.ClearBusy();
+}
+
+void CmdPadF::Command3_MouseUp() {
+    StopRequested = true;
+    ctx.state.ChannelBusy = false;
+    releaseMarkerIfOwned();
+    Shape1->setFillColor(Indicator::Red);
+    Shape1->hide();
+    Command2->setText(QStringLiteral("Start"));
+}
+
+void CmdPadF::Command4_Click() {
+    if (!shown(Shape2)) {
+        if (HandShake->isChecked()) {
+            if (!ctx.marker.CheckBusy()) {
+                Shape2->show();
+            }
+        } else if (!ctx.state.ChannelBusy) {
+            Shape2->show();
+            ctx.state.ChannelBusy = true;
+        }
+        return;
+    }
+    if (HandShake->isChecked()) {
+        ClearBusy();
+    }
+    Shape2->hide();
+    ctx.state.ChannelBusy = false;
+}
+
+void CmdPadF::Command5_Click() {
+    try {
+        if (const auto window = ctx.delivery.FindWindowByTitle(QStringLiteral("CW Skimmer"))) {
+            const ScreenRect r = ctx.platform.windows.windowRect(*window);
+            ctx.platform.mouse.moveTo(r.right - 85, r.top + 10);
+        }
+    } catch (const std::exception&) {
+        // A helper nobody can reach: a window that vanished meanwhile is simply skipped.
+    }
+}
+
+void CmdPadF::Timer1_Timer() {
+    ProgramState& state = ctx.state;
+
+    // 1. A hold taken by the handshake ends as soon as the marker is gone.
+    if (shown(Shape2) && !ctx.marker.exists()) {
+        Shape2->hide();
+    }
+
+    // 2. Nothing runs: recover a channel left taken for 30 idle seconds.
+    QsySweep& sweep = ctx.windows.get<QsySweep>();
+    if (!shown(Shape1) && !shown(sweep.Shape1)) {
+        if (state.ChannelBusy) {
+            ++state.StaleBusySecs;
+            if (state.StaleBusySecs >= 30) {
+                state.StaleBusySecs = 0;
+                Shape1->setFillColor(Indicator::Red);
+                sweep.Shape1->setFillColor(Indicator::Red);
+                state.ChannelBusy = false;
+                releaseMarkerIfOwned();
+            }
+        }
+        if (!state.ChannelBusy) {
+            state.StaleBusySecs = 0;
+        }
+        ctx.platform.clock.yield();
+        Text1->setText(QStringLiteral("0/0"));
+        return;
+    }
+
+    // 3. Count.
+    if (shown(Shape1)) {
+        bump(state.CycleSecs);
+    }
+    bump(state.ElapsedSecs);
+    if (shown(sweep.Shape1)) {
+        bump(state.DwellSecs);
+    }
+
+    // 4. Progress: during a sequence the wait of the command being sent, afterwards the
+    // period. CmdIdx 14 reads the hidden spare field 15, which is always empty.
+    if (shown(Shape1)) {
+        const QString elapsed = QString::number(state.ElapsedSecs) + QLatin1Char('/');
+        if (CmdIdx == 14 && !RepSec[0]->text().isEmpty()) {
+            Text1->setText(elapsed + RepSec[0]->text().trimmed());
+        } else if (CmdIdx + 1 >= 0 && CmdIdx + 1 < static_cast<int>(RepSec.size()) &&
+                   !RepSec[CmdIdx + 1]->text().isEmpty()) {
+            Text1->setText(elapsed + RepSec[CmdIdx + 1]->text().trimmed());
+        }
+    }
+
+    // 5. Repeat.
+    if (shown(Shape1) && TextValue::numeric(RepSec[0]->text()) <= state.CycleSecs &&
+        !state.PadSending) {
+        state.CycleSecs = 0;
+        state.ElapsedSecs = 0;
+        DoIt();
+    }
+
+    // 6.
+    sweepDuties();
+}
+
+void CmdPadF::sweepDuties() {
+    // The tick reads the sweep window's controls from the first second on, which loads
+    // it (hidden) and reads its settings.
+    QsySweep::tickDuties(ctx);
+}
 
 }  // namespace keyrelay

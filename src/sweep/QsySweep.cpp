@@ -2,37 +2,894 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QShowEvent>
+#include <QtGlobal>
+#include <utility>
 
+#include "app/AppContext.h"
 #include "app/Indicator.h"
+#include "app/Twips.h"
+#include "app/WindowRegistry.h"
+#include "cmdpad/CmdPadF.h"
+#include "core/DayTime.h"
+#include "core/FrequencyText.h"
+#include "core/TextValue.h"
+#include "platform/PlatformError.h"
+#include "sweep/HelpFrm.h"
+#include "sweep/SweepSettingsFile.h"
+#include "sweep/SweepTick.h"
+#include "telnet/TerminalF.h"
+
+#ifndef KEYRELAY_VERSION
+#define KEYRELAY_VERSION "0"
+#endif
 
 namespace keyrelay {
 
-QsySweep::QsySweep(AppContext& context) : ProgramWindow(context, Name) {
-    setWindowTitle(QStringLiteral("QSY Sweep"));
-    for (int i = 0; i < Lines; ++i) {
-        StartFreq[i] = new QLineEdit(this);
-        EndFreq[i] = new QLineEdit(this);
-        IncH[i] = new QLineEdit(this);
-        DurSec[i] = new QLineEdit(this);
-        IncCheck[i] = new QCheckBox(this);
-        StartTime[i] = new QLineEdit(this);
-        EndTime[i] = new QLineEdit(this);
-    }
-    CycleBands = new QCheckBox(QStringLiteral("Cycle Bands"), this);
-    Shape1 = new Indicator(this);
-    Shape1->hide();
-    Shape2 = new Indicator(this, Indicator::Green);
-    Shape2->hide();
-    Shape3 = new Indicator(this);
-    Shape3->hide();
-    COLx = new QAction(QStringLiteral("Collapse"), this);
+namespace {
+
+// Runs a function when the scope ends, also when it ends by an exception.
+class AtExit {
+public:
+    template <class F>
+    explicit AtExit(F&& f) : f_(std::forward<F>(f)) {}
+    ~AtExit() { f_(); }
+    AtExit(const AtExit&) = delete;
+    AtExit& operator=(const AtExit&) = delete;
+
+private:
+    std::function<void()> f_;
+};
+
+constexpr const char* AboutAddress = "https://keyrelay.example.org";
+
+QString describe(const PlatformError& e) {
+    return QString::fromStdString(e.description());
 }
 
-void QsySweep::Command2_Click() {}
-void QsySweep::Command3_Click() {}
-void QsySweep::DoIt() {}
-void QsySweep::Compress() {}
-void QsySweep::Expand() {}
+double valueOf(const QLineEdit* field) {
+    return TextValue::numeric(field->text());
+}
+
+std::int16_t nextLine(std::int16_t line) {
+    return static_cast<std::int16_t>(((line % QsySweep::Lines) + QsySweep::Lines + 1) %
+                                     QsySweep::Lines);
+}
+
+// Column geometry of the sweep table, in twips.
+struct Column {
+    int left;
+    int width;
+};
+constexpr Column StartFreqCol{120, 1335};
+constexpr Column EndFreqCol{1515, 1335};
+constexpr Column IncHCol{2910, 1215};
+constexpr Column DurSecCol{4185, 1215};
+constexpr Column IncCheckCol{5460, 735};
+constexpr Column StartTimeCol{6255, 1500};
+constexpr Column EndTimeCol{7815, 1500};
+constexpr int HeaderTop = 3300;
+constexpr int HeaderHeight = 435;
+constexpr int TableTop = 3780;
+constexpr int RowPitch = 330;
+constexpr int FieldHeight = 315;
+constexpr int ButtonHeight = 375;
+constexpr int LabelHeight = 255;
+constexpr int DotSize = 375;
+// The area the controls live in: wide enough for Text2 beyond the design width.
+constexpr int FormWidth = 13200;
+constexpr int FormHeight = 7500;
+
+}  // namespace
+
+QsySweep::QsySweep(AppContext& context) : ProgramWindow(context, Name) {
+    setWindowTitle(QStringLiteral("QSY Sweep"));
+    buildMenu();
+    buildControls();
+    placeFullLayout();
+    assignHints();
+    setLayoutHeight(FullHeight);
+
+    // Opening work: the link's entry for the listening socket, then the settings file.
+    ctx.state.KeepAliveAnswered[0] = true;
+    SweepSettings loaded = settings();
+    SweepSettingsFile::load(ctx.settingsFolder, loaded);
+    applySettings(loaded);
+}
+
+QsySweep::~QsySweep() = default;
+
+// ---------------------------------------------------------------------------------------
+// Controls and layouts
+
+void QsySweep::buildMenu() {
+    menuBar_ = new QMenuBar(this);
+    menuBar_->setNativeMenuBar(false);
+    FX = menuBar_->addAction(QStringLiteral("File"));
+    COLx = menuBar_->addAction(QStringLiteral("Collapse"));
+    Connect = menuBar_->addAction(QStringLiteral("Connect"));
+    TRM = menuBar_->addAction(QStringLiteral("Terminal"));
+    ABT = menuBar_->addAction(QStringLiteral("About"));
+    HLP = menuBar_->addAction(QStringLiteral("Help"));
+    connect(FX, &QAction::triggered, this, [this] { FX_Click(); });
+    connect(COLx, &QAction::triggered, this, [this] { COLx_Click(); });
+    connect(Connect, &QAction::triggered, this, [this] { Connect_Click(); });
+    connect(TRM, &QAction::triggered, this, [this] { TRM_Click(); });
+    connect(ABT, &QAction::triggered, this, [this] { ABT_Click(); });
+    connect(HLP, &QAction::triggered, this, [this] { HLP_Click(); });
+}
+
+void QsySweep::buildControls() {
+    form_ = new QWidget(this);
+    auto label = [this](const char* text) {
+        auto* l = new QLabel(QString::fromLatin1(text), form_);
+        return l;
+    };
+    auto field = [this] { return new QLineEdit(form_); };
+
+    Label1 = label("Title of remote App:");
+    TargetName = field();
+    Label2 = label("Prefix String");
+    PrefixStr = field();
+    Label3 = label("Sufix String");
+    SufixStr = field();
+    Label4 = label("Return Focus to this App:");
+    ReturnApp = field();
+    Check1 = new QCheckBox(QStringLiteral("Reactivate remote program before each command"), form_);
+    CycleBands = new QCheckBox(QStringLiteral("Cycle Bands"), form_);
+    ViaTelnet = new QCheckBox(
+        QStringLiteral("Send frequecy change commands via telnet in background"), form_);
+    ImAServer = new QCheckBox(QStringLiteral("I Am a Server"), form_);
+    Label11 = label("Addr:");
+    IpAddr = field();
+    Label12 = label("Port:");
+    Port = field();
+    Label17 = label("CW Skimmer port:");
+    SkimmerPort = field();
+    SkimmerPort->setText(QStringLiteral("7300"));
+    Label16 = label("Status:");
+    TxtStatus = field();
+
+    Label5 = label("Start Freq");
+    Label6 = label("End Freq");
+    Label7 = label("Inc in K Hertz");
+    Label8 = label("Duration Sec");
+    Label9 = label("Include");
+    Label10 = label("Start Time HH:MM");
+    Label13 = label("End Time HH:MM");
+    for (QLabel* header : {Label5, Label6, Label7, Label8, Label9, Label10, Label13}) {
+        header->setWordWrap(true);
+        header->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    }
+    for (int i = 0; i < Lines; ++i) {
+        StartFreq[i] = field();
+        EndFreq[i] = field();
+        IncH[i] = field();
+        DurSec[i] = field();
+        IncCheck[i] = new QCheckBox(form_);
+        StartTime[i] = field();
+        EndTime[i] = field();
+    }
+
+    Command1 = new QPushButton(QStringLiteral("Quit"), form_);
+    Command2 = new QPushButton(QStringLiteral("Start"), form_);
+    Command3 = new QPushButton(QStringLiteral("Stop"), form_);
+    Command4 = new QPushButton(QStringLiteral("Send Data"), form_);
+    Command5 = new QPushButton(QStringLiteral("Command5"), form_);
+    Command5->hide();
+    Command6 = new QPushButton(QStringLiteral("Rcv Data"), form_);
+    Sending = new QPushButton(QStringLiteral("Sending:"), form_);
+    Text1 = field();
+    Text1->setText(QStringLiteral("SKIMMER/QSY 14000"));
+    Text2 = new QPlainTextEdit(form_);
+
+    Shape1 = new Indicator(form_);
+    Shape1->hide();
+    Shape2 = new Indicator(form_, Indicator::Green);
+    Shape2->hide();
+    Shape3 = new Indicator(form_);
+    Shape3->hide();
+    // The numbers drawn in the link dots.
+    for (QLabel** number : {&Label15, &Label14}) {
+        *number = label("1");
+        (*number)->setAlignment(Qt::AlignCenter);
+        (*number)->setAttribute(Qt::WA_TransparentForMouseEvents);
+        (*number)->hide();
+    }
+
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
+    connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
+    connect(Sending, &QPushButton::clicked, this, [this] { Sending_Click(); });
+    connect(ImAServer, &QCheckBox::clicked, this, [this] { ImAServer_Click(); });
+    connect(CycleBands, &QCheckBox::clicked, this, [this] {
+        // Its hint comes with the first click, not with the mouse.
+        CycleBands->setToolTip(
+            QStringLiteral("If checked the program will jump from line to line after each cycle"));
+    });
+    for (int i = 0; i < Lines; ++i) {
+        EndTime[i]->installEventFilter(this);
+    }
+}
+
+void QsySweep::place(QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(Twips::toPixels(left), Twips::toPixels(top), Twips::toPixels(width),
+                   Twips::toPixels(height));
+}
+
+void QsySweep::setTop(QWidget* w, int top) {
+    w->move(w->x(), Twips::toPixels(top));
+}
+
+void QsySweep::placeFullLayout() {
+    place(form_, 0, 0, FormWidth, FormHeight);
+
+    // Title of the target (hidden in the compact layout).
+    place(Label1, 120, 180, 2040, LabelHeight);
+    place(TargetName, 2220, 120, 3000, FieldHeight);
+
+    // Link row. Port and the dots keep their lefts in the compact layout, where they join
+    // the button row; everything left of them there is hidden or out of view.
+    place(ImAServer, 120, LinkRowTop, 1560, FieldHeight);
+    place(Label17, 1740, 780, 1740, LabelHeight);
+    place(SkimmerPort, 3480, LinkRowTop, 690, FieldHeight);
+    place(Label11, 4260, 780, 480, LabelHeight);
+    place(IpAddr, 4740, LinkRowTop, 1860, FieldHeight);
+    place(Label12, 6720, 780, 450, LabelHeight);
+    place(Port, 7200, LinkRowTop, 855, FieldHeight);
+    place(Shape2, 8160, LinkRowTop, DotSize, DotSize);
+    place(Shape3, 8640, LinkRowTop, DotSize, DotSize);
+    place(Label15, 8205, 750, 285, LabelHeight);
+    place(Label14, 8685, 750, 285, LabelHeight);
+
+    // Keystroke settings and the link buttons.
+    place(Label2, 120, 1260, 1095, LabelHeight);
+    place(PrefixStr, 1260, 1200, 1860, FieldHeight);
+    place(Label3, 3300, 1260, 1035, LabelHeight);
+    place(SufixStr, 4380, 1200, 1860, FieldHeight);
+    place(Command4, 6480, 1170, 1275, ButtonHeight);
+    place(Command6, 7860, 1170, 1275, ButtonHeight);
+    place(Label4, 120, 1710, 2520, LabelHeight);
+    place(ReturnApp, 2700, 1650, 2700, FieldHeight);
+    place(Check1, 120, 2070, 5400, FieldHeight);
+    place(CycleBands, 5640, 2070, 1800, FieldHeight);
+    place(ViaTelnet, 120, 2460, 6000, FieldHeight);
+    place(Label16, 120, 2940, 600, LabelHeight);
+    place(TxtStatus, 780, 2880, 8595, FieldHeight);
+
+    // The table.
+    place(Label5, StartFreqCol.left, HeaderTop, StartFreqCol.width, HeaderHeight);
+    place(Label6, EndFreqCol.left, HeaderTop, EndFreqCol.width, HeaderHeight);
+    place(Label7, IncHCol.left, HeaderTop, IncHCol.width, HeaderHeight);
+    place(Label8, DurSecCol.left, HeaderTop, DurSecCol.width, HeaderHeight);
+    place(Label9, IncCheckCol.left, HeaderTop, IncCheckCol.width, HeaderHeight);
+    place(Label10, StartTimeCol.left, HeaderTop, StartTimeCol.width, HeaderHeight);
+    place(Label13, EndTimeCol.left, HeaderTop, EndTimeCol.width, HeaderHeight);
+    for (int i = 0; i < Lines; ++i) {
+        const int top = TableTop + i * RowPitch;
+        place(StartFreq[i], StartFreqCol.left, top, StartFreqCol.width, FieldHeight);
+        place(EndFreq[i], EndFreqCol.left, top, EndFreqCol.width, FieldHeight);
+        place(IncH[i], IncHCol.left, top, IncHCol.width, FieldHeight);
+        place(DurSec[i], DurSecCol.left, top, DurSecCol.width, FieldHeight);
+        // The box sits in the middle of its column.
+        place(IncCheck[i], IncCheckCol.left + 270, top, IncCheckCol.width - 270, FieldHeight);
+        place(StartTime[i], StartTimeCol.left, top, StartTimeCol.width, FieldHeight);
+        place(EndTime[i], EndTimeCol.left, top, EndTimeCol.width, FieldHeight);
+    }
+
+    // The button row.
+    place(Command1, 120, FullRowTop, 735, ButtonHeight);
+    place(Command2, 915, FullRowTop, 735, ButtonHeight);
+    place(Shape1, 1710, FullRowTop, DotSize, DotSize);
+    place(Command3, 2145, FullRowTop, 735, ButtonHeight);
+    place(Sending, 2940, FullRowTop, 900, ButtonHeight);
+    place(Text1, 3900, FullRowTop, 2700, ButtonHeight);
+    place(Command5, 9180, FullRowTop, 195, 225);
+
+    // Beyond the design width: seen only when the window is widened.
+    place(Text2, 10905, 120, 2025, 6240);
+}
+
+void QsySweep::setLayoutHeight(int twips) {
+    layoutHeight_ = twips;
+    resize(Twips::toPixels(DesignWidth), Twips::toPixels(twips - FrameTwips));
+    // A hidden window gets its resize event only when shown; place the bar now.
+    placeMenuBar();
+}
+
+void QsySweep::placeMenuBar() {
+    const int menuHeight = menuBar_->sizeHint().height();
+    menuBar_->setGeometry(0, 0, width(), menuHeight);
+    form_->move(0, menuHeight);
+}
+
+void QsySweep::resizeEvent(QResizeEvent* event) {
+    ProgramWindow::resizeEvent(event);
+    placeMenuBar();
+}
+
+void QsySweep::Compress() {
+    setLayoutHeight(CompactHeight);
+    Label1->hide();
+    TargetName->hide();
+    setTop(Command1, CompactRowTop);
+    for (QWidget* w : std::initializer_list<QWidget*>{Command2, Shape1, Command3, Text1}) {
+        setTop(w, CompactRowTop);
+    }
+    setTop(Label12, CompactRowTop + 50);
+    for (QWidget* w : std::initializer_list<QWidget*>{Port, Shape2, Shape3, Sending}) {
+        setTop(w, CompactRowTop);
+    }
+    Label11->hide();
+    IpAddr->hide();
+    setTop(Label14, CompactRowTop + 45);
+    setTop(Label15, CompactRowTop + 45);
+    ImAServer->hide();
+}
+
+void QsySweep::Expand() {
+    Label1->show();
+    TargetName->show();
+    setTop(Command1, FullRowTop);
+    for (QWidget* w : std::initializer_list<QWidget*>{Command2, Shape1, Command3, Text1, Sending}) {
+        setTop(w, FullRowTop);
+    }
+    setLayoutHeight(FullHeight);
+    setTop(Label12, 780);
+    for (QWidget* w : std::initializer_list<QWidget*>{Port, Shape2, Shape3}) {
+        setTop(w, LinkRowTop);
+    }
+    setTop(Label15, 750);
+    Label11->show();
+    IpAddr->show();
+    setTop(Label14, 750);
+    ImAServer->show();
+}
+
+void QsySweep::COLx_Click() {
+    if (COLx->text() != QLatin1String("Expand")) {
+        COLx->setText(QStringLiteral("Expand"));
+        Compress();
+    } else {
+        COLx->setText(QStringLiteral("Collapse"));
+        Expand();
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Hints and the end-time check
+
+void QsySweep::assignHints() {
+    auto hint = [this](QWidget* w, const char* text) {
+        hints_[w] = QString::fromLatin1(text);
+        w->installEventFilter(this);
+    };
+    for (int i = 0; i < Lines; ++i) {
+        hint(StartFreq[i], "Enter the start frequency");
+        hint(EndFreq[i], "Enter the end frequency");
+        hint(IncH[i], "Enter the K Hertz to move for the next cycle");
+        hint(DurSec[i],
+             "If you enter * after the number the timer will reset to 0 when a spot is found");
+        hint(StartTime[i], "This field can be blank or set the start time as HH:MM");
+        hint(EndTime[i], "This field can be blank or set the end time as HH:MM");
+        hint(IncCheck[i], "If this checkbox is not checked the system will ignore this line");
+    }
+    hint(TargetName, "Enter the first few characters of the windows title");
+    hint(PrefixStr, "Enter the prefix key strokes to be sent. See help for valid characters");
+    hint(SufixStr, "Enter the sufix key strokes to be sent. See help for valid characters");
+    hint(ReturnApp,
+         "Enter the window title of the app the will have focus after the operation. Can be "
+         "blank");
+    hint(Check1, "This checkbox is not used if telneting to CW Skimmer");
+    hint(ViaTelnet, "Check this box if you want to send commands to CW Skimmer via telnet.");
+    hint(Text1, "Enter the command to send and then touch the 'Sending:' key");
+    hint(TxtStatus, "Watch here for messages");
+    hint(IpAddr, "If this is a client enter the IP address of the Keyrelay server");
+    hint(Port,
+         "The port number should be the same for the client and server. Don't forget to open "
+         "this port on your router");
+    hint(ImAServer, "Only check this box on the server.");
+}
+
+bool QsySweep::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Enter) {
+        auto it = hints_.find(watched);
+        if (it != hints_.end()) {
+            static_cast<QWidget*>(watched)->setToolTip(it->second);
+        }
+    } else if (event->type() == QEvent::FocusOut) {
+        for (int i = 0; i < Lines; ++i) {
+            if (watched == EndTime[i]) {
+                endTimeCheck(i);
+            }
+        }
+    }
+    return ProgramWindow::eventFilter(watched, event);
+}
+
+void QsySweep::endTimeCheck(int line) {
+    const QString end = EndTime[line]->text();
+    const QString start = StartTime[line]->text();
+    if (end.isEmpty() || start.isEmpty()) {
+        return;
+    }
+    if (DayTime::minutesOf(end) < DayTime::minutesOf(start)) {
+        ctx.platform.dialogs.message("End time should be greater than the start time.");
+        EndTime[line]->clear();
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Settings
+
+SweepSettings QsySweep::settings() const {
+    SweepSettings s;
+    s.TargetName = TargetName->text();
+    s.PrefixStr = PrefixStr->text();
+    s.SufixStr = SufixStr->text();
+    for (int i = 0; i < Lines; ++i) {
+        auto& row = s.rows[static_cast<std::size_t>(i)];
+        row.StartFreq = StartFreq[i]->text();
+        row.EndFreq = EndFreq[i]->text();
+        row.IncH = IncH[i]->text();
+        row.DurSec = DurSec[i]->text();
+        row.IncCheck = IncCheck[i]->isChecked() ? 1 : 0;
+        row.StartTime = StartTime[i]->text();
+        row.EndTime = EndTime[i]->text();
+    }
+    s.ReturnApp = ReturnApp->text();
+    s.CycleBands = CycleBands->isChecked() ? 1 : 0;
+    s.Check1 = Check1->isChecked() ? 1 : 0;
+    s.IpAddr = IpAddr->text();
+    s.Port = Port->text();
+    s.ViaTelnet = ViaTelnet->isChecked() ? 1 : 0;
+    s.ImAServer = ImAServer->isChecked() ? 1 : 0;
+    s.SkimmerPort = SkimmerPort->text();
+    return s;
+}
+
+void QsySweep::applySettings(const SweepSettings& s) {
+    TargetName->setText(s.TargetName);
+    PrefixStr->setText(s.PrefixStr);
+    SufixStr->setText(s.SufixStr);
+    for (int i = 0; i < Lines; ++i) {
+        const auto& row = s.rows[static_cast<std::size_t>(i)];
+        StartFreq[i]->setText(row.StartFreq);
+        EndFreq[i]->setText(row.EndFreq);
+        IncH[i]->setText(row.IncH);
+        DurSec[i]->setText(row.DurSec);
+        IncCheck[i]->setChecked(row.IncCheck == 1);
+        StartTime[i]->setText(row.StartTime);
+        EndTime[i]->setText(row.EndTime);
+    }
+    ReturnApp->setText(s.ReturnApp);
+    CycleBands->setChecked(s.CycleBands == 1);
+    Check1->setChecked(s.Check1 == 1);
+    IpAddr->setText(s.IpAddr);
+    Port->setText(s.Port);
+    ViaTelnet->setChecked(s.ViaTelnet == 1);
+    ImAServer->setChecked(s.ImAServer == 1);
+    SkimmerPort->setText(s.SkimmerPort);
+}
+
+void QsySweep::closingWork() {
+    // A step still under way ends before its next send.
+    SweepStopRequested = true;
+    QString error;
+    if (!SweepSettingsFile::save(ctx.settingsFolder, settings(), &error)) {
+        // The window is going and the program may be ending: say it where it can be read
+        // later, without holding up the closing.
+        const QString text = QStringLiteral("Could not save %1: %2")
+                                 .arg(SweepSettingsFile::pathIn(ctx.settingsFolder), error);
+        TxtStatus->setText(text);
+        qWarning("%s", qPrintable(text));
+    }
+    if (handlerDepth_ > 0) {
+        // A handler is waiting inside this window: let it finish before the object goes.
+        setAttribute(Qt::WA_DeleteOnClose, false);
+        deleteWhenIdle_ = true;
+    }
+}
+
+void QsySweep::enterHandler() {
+    ++handlerDepth_;
+}
+
+void QsySweep::leaveHandler() {
+    if (--handlerDepth_ == 0 && deleteWhenIdle_) {
+        deleteWhenIdle_ = false;
+        deleteLater();
+    }
+}
+
+void QsySweep::activationWork() {
+    activeSinceShown_ = true;
+    linkFirstActivation();
+}
+
+void QsySweep::showEvent(QShowEvent* event) {
+    ProgramWindow::showEvent(event);
+    if (!event->spontaneous()) {
+        activeSinceShown_ = false;
+    }
+}
+
+void QsySweep::settleAfterShow() {
+    // A window manager focuses a newly mapped window in its own time; keys typed into the
+    // target before that would follow the focus back here. One second at most, once per
+    // showing: a window manager that does not focus new windows costs only that.
+    if (isVisible() && !activeSinceShown_) {
+        ctx.platform.clock.waitFor([this] { return activeSinceShown_; }, 1000);
+        activeSinceShown_ = true;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Start, Stop and the step
+
+bool QsySweep::telnetMode() const {
+    return ViaTelnet->isChecked() && ImAServer->isChecked();
+}
+
+bool QsySweep::linkedClient() const {
+    return !Shape2->isHidden() && Shape3->isHidden();
+}
+
+CmdPadF* QsySweep::commandPad() {
+    return ctx.windows.ifLoaded<CmdPadF>();
+}
+
+bool QsySweep::handShakeChecked() {
+    CmdPadF* pad = commandPad();
+    return pad != nullptr && pad->HandShake->isChecked();
+}
+
+void QsySweep::releaseMarker() {
+    CmdPadF* pad = commandPad();
+    if (pad != nullptr && pad->HandShake->isChecked() && ctx.state.OwnMarker &&
+        pad->Shape2->isHidden()) {
+        pad->ClearBusy();
+    }
+}
+
+void QsySweep::Command2_Click() {
+    enterHandler();
+    AtExit leave([this] { leaveHandler(); });
+    if (!Shape1->isHidden()) {
+        return;
+    }
+    if (telnetMode()) {
+        telnetStart();
+        return;
+    }
+    try {
+        if (linkedClient()) {
+            linkForwardStart();
+            Shape1->show();
+        } else {
+            settleAfterShow();
+            StartIt();
+        }
+    } catch (const PlatformError& e) {
+        ctx.platform.dialogs.message(
+            QStringLiteral("%1 %2").arg(e.number()).arg(describe(e)).toStdString());
+    }
+}
+
+void QsySweep::Command3_Click() {
+    if (telnetMode()) {
+        SweepStopRequested = true;
+        Shape1->hide();
+        return;
+    }
+    if (linkedClient()) {
+        try {
+            linkForwardStop();
+        } catch (const PlatformError& e) {
+            // The server may have gone; the local dot still goes out.
+            TxtStatus->setText(describe(e));
+        }
+        Shape1->hide();
+        return;
+    }
+    SweepStopRequested = true;
+    ctx.state.ChannelBusy = false;
+    releaseMarker();
+    Shape1->setFillColor(Indicator::Red);
+    Shape1->hide();
+}
+
+void QsySweep::StartIt() {
+    Compress();
+    COLx->setText(QStringLiteral("Expand"));
+    SweepStopRequested = false;
+    Shape1->show();
+    DoIt();
+}
+
+void QsySweep::DoIt() {
+    enterHandler();
+    AtExit leave([this] { leaveHandler(); });
+    ProgramState& st = ctx.state;
+    try {
+        if (!ViaTelnet->isChecked()) {
+            ctx.delivery.ActivateWindow(TargetName->text());
+        }
+        const int line = ((st.SweepLine % Lines) + Lines) % Lines;
+        if (handShakeChecked() && ctx.marker.CheckBusy()) {
+            return;  // another program holds the channel; the tick tries again
+        }
+        if (st.ChannelBusy) {
+            return;
+        }
+        st.ChannelBusy = true;
+        st.SweepStepping = true;
+        Shape1->setFillColor(Indicator::Green);
+
+        bool closing = SweepStopRequested;
+        if (!closing && lineIncluded(line)) {
+            if (stepSend(line) == SendResult::NotConnected) {
+                closing = true;
+            } else {
+                // A finished range hands the sweep to the next line (unless the tick
+                // moves on after every step anyway).
+                if (valueOf(EndFreq[line]) < valueOf(StartFreq[line]) + FreqOffset[line] &&
+                    !CycleBands->isChecked()) {
+                    st.SweepLine = nextLine(st.SweepLine);
+                }
+                if (SweepStopRequested) {
+                    closing = true;
+                } else {
+                    st.ChannelBusy = false;
+                    releaseMarker();
+                    Shape1->setFillColor(Indicator::Red);
+                }
+            }
+        }
+        if (!closing) {
+            ctx.platform.clock.yield();
+            // Every finished range starts again at its start frequency.
+            for (int i = 0; i < Lines; ++i) {
+                if (valueOf(EndFreq[i]) < valueOf(StartFreq[i]) + FreqOffset[i]) {
+                    FreqOffset[i] = 0;
+                }
+            }
+            if (!ViaTelnet->isChecked() && !ReturnApp->text().isEmpty()) {
+                ctx.delivery.ActivateWindow(ReturnApp->text());
+            }
+            ctx.platform.clock.yield();
+            st.SweepStepping = false;
+        }
+
+        st.ChannelBusy = false;
+        releaseMarker();
+        Shape1->setFillColor(Indicator::Red);
+        SweepStopRequested = false;
+        st.SweepStepping = false;
+        st.DwellSecs = 0;
+    } catch (const PlatformError& e) {
+        st.SweepStepping = false;
+        Shape1->hide();
+        st.ChannelBusy = false;
+        releaseMarker();
+        Shape1->setFillColor(Indicator::Red);
+        SweepStopRequested = false;
+        if (ViaTelnet->isChecked()) {
+            telnetFailure();
+        } else {
+            ctx.platform.dialogs.message(
+                QStringLiteral("Error %1 %2. Make sure what you entered as a title for the "
+                               "window is accurate and the target app is started.")
+                    .arg(e.number())
+                    .arg(describe(e))
+                    .toStdString());
+        }
+    }
+}
+
+QsySweep::SendResult QsySweep::stepSend(int line) {
+    const QString frequency =
+        FrequencyText::of(valueOf(StartFreq[line]) + FreqOffset[static_cast<std::size_t>(line)]);
+
+    if (ViaTelnet->isChecked()) {
+        const QString command = QStringLiteral("SKIMMER/QSY ") + frequency;
+        Text1->setText(command);
+        if (!winsock2Connected()) {
+            if (Connect->text() == QLatin1String("Connect")) {
+                ctx.platform.dialogs.message(
+                    "You are not connected. You should either set this application as "
+                    "'SERVER' or connect to a server as a client");
+            }
+            return SendResult::NotConnected;
+        }
+        telnetSendLine(command);
+        ctx.state.QsyPending = true;
+        advance(line);
+        return SendResult::Sent;
+    }
+
+    Delivery& d = ctx.delivery;
+    const QString target = TargetName->text();
+    if (!PrefixStr->text().isEmpty()) {
+        if (Check1->isChecked()) {
+            d.ActivateWindow(target);
+        }
+        d.DeliverKeys(PrefixStr->text());
+        d.WaitSeconds(0.5);
+    }
+    if (Check1->isChecked()) {
+        d.ActivateWindow(target);
+    }
+    d.DeliverKeys(frequency);
+    Text1->setText(frequency);
+    d.WaitSeconds(1);
+    // Without a suffix the frequency is not confirmed, so the line does not move on.
+    if (!SufixStr->text().isEmpty()) {
+        if (Check1->isChecked()) {
+            d.ActivateWindow(target);
+        }
+        d.DeliverKeys(SufixStr->text());
+        d.WaitSeconds(0.5);
+        if (!ReturnApp->text().isEmpty()) {
+            d.ActivateWindow(ReturnApp->text());
+        }
+        advance(line);
+    }
+    return SendResult::Sent;
+}
+
+void QsySweep::advance(int line) {
+    FreqOffset[static_cast<std::size_t>(line)] += valueOf(IncH[line]);
+    ctx.state.ChannelBusy = false;
+    releaseMarker();
+    Shape1->setFillColor(Indicator::Red);
+}
+
+void QsySweep::ForceSend() {
+    enterHandler();
+    AtExit leave([this] { leaveHandler(); });
+    if (!ViaTelnet->isChecked()) {
+        Delivery& d = ctx.delivery;
+        d.ActivateWindow(TargetName->text());
+        d.DeliverKeys(PrefixStr->text());
+        d.WaitSeconds(0.5);
+        d.DeliverKeys(Text1->text());
+        d.WaitSeconds(1);
+        if (!SufixStr->text().isEmpty()) {
+            if (Check1->isChecked()) {
+                d.ActivateWindow(TargetName->text());
+            }
+            d.DeliverKeys(SufixStr->text());
+            d.WaitSeconds(0.5);
+        }
+    } else if (ImAServer->isChecked() && winsock2Connected()) {
+        telnetSendLine(Text1->text());
+    }
+}
+
+void QsySweep::Sending_Click() {
+    enterHandler();
+    AtExit leave([this] { leaveHandler(); });
+    try {
+        if (telnetMode()) {
+            if (winsock2Connected()) {
+                telnetSendLine(Text1->text());
+            }
+        } else if (linkedClient()) {
+            // The server types it; nothing is typed here. A server that shows both dots
+            // types the command itself.
+            linkForwardCommand(Text1->text());
+        } else {
+            ForceSend();
+        }
+    } catch (const PlatformError& e) {
+        TxtStatus->setText(describe(e));
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// What the tick reads
+
+void QsySweep::tickDuties(AppContext& context) {
+    const TimeOfDay now = context.platform.clock.localTime();
+    SweepTick::run(
+        context.state, [&context]() -> SweepTickTarget& { return context.windows.get<QsySweep>(); },
+        now.hours * 60 + now.minutes);
+}
+
+bool QsySweep::lineIncluded(int line) {
+    return IncCheck[line]->isChecked();
+}
+QString QsySweep::startTimeText(int line) {
+    return StartTime[line]->text();
+}
+QString QsySweep::endTimeText(int line) {
+    return EndTime[line]->text();
+}
+QString QsySweep::dwellText(int line) {
+    return DurSec[line]->text();
+}
+bool QsySweep::cycleBandsChecked() {
+    return CycleBands->isChecked();
+}
+bool QsySweep::stepsLocally() {
+    return !linkedClient();
+}
+void QsySweep::makeStep() {
+    DoIt();
+}
+
+// ---------------------------------------------------------------------------------------
+// Plain commands
+
+void QsySweep::Command1_Click() {
+    SweepStopRequested = true;
+    ctx.state.ChannelBusy = false;
+    close();
+}
+
+void QsySweep::FX_Click() {
+    close();
+}
+
+void QsySweep::TRM_Click() {
+    TerminalF& terminal = ctx.windows.get<TerminalF>();
+    terminal.show();
+    terminal.raise();
+}
+
+void QsySweep::ABT_Click() {
+    ctx.platform.dialogs.message(std::string("Keyrelay ") + KEYRELAY_VERSION + "\n" + AboutAddress);
+}
+
+void QsySweep::HLP_Click() {
+    HelpFrm& help = ctx.windows.get<HelpFrm>();
+    help.show();
+    help.raise();
+}
+
+// ---------------------------------------------------------------------------------------
+// Telnet session with the decoder. Until the session is built in, Winsock2 is never
+// connected: Start in telnet mode reports that it cannot attach and a telnet step reports
+// "not connected".
+
+bool QsySweep::winsock2Connected() const {
+    return false;
+}
+
+void QsySweep::telnetStart() {
+    SweepStopRequested = false;
+    ctx.platform.dialogs.message("Unable to attach to local telnet. Is CW Skimmer started");
+}
+
+void QsySweep::telnetSendLine(const QString&) {}
+
+void QsySweep::telnetFailure() {
+    Text1->setText(QStringLiteral("Connection Lost"));
+}
+
+// ---------------------------------------------------------------------------------------
+// Station link. Until the link is built in, this instance never listens and never shows
+// a link dot, so it is never a linked client and these are not reached from the sweep.
+
+void QsySweep::linkFirstActivation() {}
+void QsySweep::linkForwardStart() {}
+void QsySweep::linkForwardStop() {}
+void QsySweep::linkForwardCommand(const QString&) {}
+void QsySweep::Connect_Click() {}
+void QsySweep::Command4_Click() {}
+void QsySweep::Command5_Click() {}
+void QsySweep::Command6_Click() {}
+void QsySweep::ImAServer_Click() {}
 
 }  // namespace keyrelay

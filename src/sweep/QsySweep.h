@@ -1,35 +1,103 @@
 #pragma once
 
+#include <QString>
 #include <array>
+#include <map>
 
 #include "app/ProgramWindow.h"
+#include "sweep/SweepSettings.h"
+#include "sweep/SweepTickTarget.h"
 
 class QAction;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
+class QMenuBar;
+class QPlainTextEdit;
+class QPushButton;
 
 namespace keyrelay {
 
+class CmdPadF;
 class Indicator;
 
-// The sweep window: the eight-line sweep table, its settings, Start/Stop and the step.
-// (Skeleton: the members the command pad's tick and start-up options use.)
-class QsySweep : public ProgramWindow {
+// The sweep window: the eight-line sweep table and its settings, Start and Stop, the sweep
+// step, the manual "Sending:" command, hints and the two layouts. The one-second tick of
+// the main window times the steps (SweepTick) through the SweepTickTarget side of it.
+//
+// The table and the single fields are read from "QsySweep.txt" when the window loads and
+// written back when it unloads. While one of its handlers waits (a step typing into the
+// target, a manual send) the window may be closed: its closing work runs at once, the
+// object itself goes only when the handler has finished.
+class QsySweep : public ProgramWindow, public SweepTickTarget {
     Q_OBJECT
 public:
     static constexpr const char* Name = "QsySweep";
-    static constexpr int Lines = 8;
+    static constexpr int Lines = SweepSettings::Lines;
+
+    // Layout geometry in twips. The window heights count a frame (title bar and borders)
+    // of FrameTwips that the window system draws outside the window's own area.
+    static constexpr int DesignWidth = 9495;
+    static constexpr int FullHeight = 7845;
+    static constexpr int CompactHeight = 1400;
+    static constexpr int FrameTwips = 420;
+    static constexpr int FullRowTop = 6480;    // Command1 and its row, full layout
+    static constexpr int CompactRowTop = 100;  // the same row, compact layout
+    static constexpr int LinkRowTop = 705;     // Port and the link dots, full layout
 
     explicit QsySweep(AppContext& context);
+    ~QsySweep() override;
 
     // Start and Stop buttons, also run by the link and the launcher.
     void Command2_Click();
     void Command3_Click();
+    // Begins a local run and makes the first step at once.
+    void StartIt();
     // One sweep step.
     void DoIt();
+    // Types (or sends over telnet) the command in Text1 at once. Failures go to the caller.
+    void ForceSend();
     void Compress();
     void Expand();
 
+    // Buttons and menu items.
+    void Command1_Click();  // "Quit"
+    void Sending_Click();   // "Sending:"
+    void COLx_Click();
+    void FX_Click();
+    void TRM_Click();
+    void ABT_Click();
+    void HLP_Click();
+    // "Send Data": sends this instance's table over the link.
+    void Command4_Click();
+
+    // The table and single fields as the settings file holds them, and their replacement
+    // (by the settings file, or by a table received over the link).
+    SweepSettings settings() const;
+    void applySettings(const SweepSettings& settings);
+
+    // Height the current layout gives the window, in twips (FullHeight or CompactHeight).
+    int layoutHeight() const { return layoutHeight_; }
+    // Telnet mode: ViaTelnet and ImAServer both checked.
+    bool telnetMode() const;
+    // Acts as a client linked to another instance's sweep: green dot shown, red one hidden.
+    bool linkedClient() const;
+
+    // The sweep duties of the main window's one-second tick: include marks, time windows,
+    // the dwell step and "Cycle Bands" (SweepTick), on the sweep window as the registry
+    // has it (loading it when needed) at the clock's local time.
+    static void tickDuties(AppContext& context);
+
+    // SweepTickTarget
+    bool lineIncluded(int line) override;
+    QString startTimeText(int line) override;
+    QString endTimeText(int line) override;
+    QString dwellText(int line) override;
+    bool cycleBandsChecked() override;
+    bool stepsLocally() override;
+    void makeStep() override;
+
+    // The sweep table.
     std::array<QLineEdit*, Lines> StartFreq{};
     std::array<QLineEdit*, Lines> EndFreq{};
     std::array<QLineEdit*, Lines> IncH{};
@@ -37,12 +105,130 @@ public:
     std::array<QCheckBox*, Lines> IncCheck{};
     std::array<QLineEdit*, Lines> StartTime{};
     std::array<QLineEdit*, Lines> EndTime{};
+
+    // Single fields.
+    QLineEdit* TargetName = nullptr;
+    QLineEdit* PrefixStr = nullptr;
+    QLineEdit* SufixStr = nullptr;
+    QLineEdit* ReturnApp = nullptr;
+    QCheckBox* Check1 = nullptr;  // reactivate the target before each keystroke string
     QCheckBox* CycleBands = nullptr;
+    QCheckBox* ViaTelnet = nullptr;
+    QCheckBox* ImAServer = nullptr;
+    QLineEdit* IpAddr = nullptr;
+    QLineEdit* Port = nullptr;
+    QLineEdit* SkimmerPort = nullptr;
+    QLineEdit* Text1 = nullptr;       // manual command; last frequency command sent
+    QPlainTextEdit* Text2 = nullptr;  // last text from the decoder's telnet server
+    QLineEdit* TxtStatus = nullptr;   // messages
+
+    // Labels.
+    QLabel* Label1 = nullptr;   // "Title of remote App:"
+    QLabel* Label2 = nullptr;   // "Prefix String"
+    QLabel* Label3 = nullptr;   // "Sufix String"
+    QLabel* Label4 = nullptr;   // "Return Focus to this App:"
+    QLabel* Label5 = nullptr;   // "Start Freq"
+    QLabel* Label6 = nullptr;   // "End Freq"
+    QLabel* Label7 = nullptr;   // "Inc in K Hertz"
+    QLabel* Label8 = nullptr;   // "Duration Sec"
+    QLabel* Label9 = nullptr;   // "Include"
+    QLabel* Label10 = nullptr;  // "Start Time HH:MM"
+    QLabel* Label11 = nullptr;  // "Addr:"
+    QLabel* Label12 = nullptr;  // "Port:"
+    QLabel* Label13 = nullptr;  // "End Time HH:MM"
+    QLabel* Label14 = nullptr;  // number of clients, drawn in Shape3
+    QLabel* Label15 = nullptr;  // number the server reports, drawn in Shape2
+    QLabel* Label16 = nullptr;  // "Status:"
+    QLabel* Label17 = nullptr;  // "CW Skimmer port:"
+
+    // Buttons.
+    QPushButton* Command1 = nullptr;  // "Quit"
+    QPushButton* Command2 = nullptr;  // "Start"
+    QPushButton* Command3 = nullptr;  // "Stop"
+    QPushButton* Command4 = nullptr;  // "Send Data"
+    QPushButton* Command5 = nullptr;  // restarts listening for link clients (hidden)
+    QPushButton* Command6 = nullptr;  // "Rcv Data"
+    QPushButton* Sending = nullptr;   // "Sending:"
 
     Indicator* Shape1 = nullptr;  // running
     Indicator* Shape2 = nullptr;  // green link dot
     Indicator* Shape3 = nullptr;  // red server dot
-    QAction* COLx = nullptr;
+
+    // Menu bar items.
+    QAction* FX = nullptr;       // "File": closes the window
+    QAction* COLx = nullptr;     // "Collapse" / "Expand"
+    QAction* Connect = nullptr;  // "Connect" / "Disconnect"
+    QAction* TRM = nullptr;      // "Terminal"
+    QAction* ABT = nullptr;      // "About"
+    QAction* HLP = nullptr;      // "Help"
+
+    // kHz added to each line's start frequency for its next step.
+    std::array<double, Lines> FreqOffset{};
+    // Stop, "Quit" or the window's unload asked the sweep to end.
+    bool SweepStopRequested = false;
+
+protected:
+    void closingWork() override;
+    void activationWork() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    enum class SendResult { Sent, NotConnected };
+
+    void buildControls();
+    void buildMenu();
+    void placeFullLayout();
+    void place(QWidget* w, int left, int top, int width, int height);
+    void setTop(QWidget* w, int top);
+    void setLayoutHeight(int twips);
+    void placeMenuBar();
+    void assignHints();
+    void endTimeCheck(int line);
+    // Gives a window that was just shown a moment to come to the front before a step
+    // activates the target, so the window manager does not hand it the focus mid-step.
+    void settleAfterShow();
+
+    SendResult stepSend(int line);
+    void advance(int line);
+    // Releases the busy marker when this program took it for the step and the command
+    // pad's hold is not on.
+    void releaseMarker();
+    bool handShakeChecked();
+    CmdPadF* commandPad();
+
+    // Telnet session with the decoder (filled in by the telnet session):
+    // Winsock2 is connected to the decoder or to a link server.
+    bool winsock2Connected() const;
+    // Start in telnet mode: connect to the decoder, then run.
+    void telnetStart();
+    // Sends one line (CR LF appended) over the telnet connection.
+    void telnetSendLine(const QString& line);
+    // The telnet failure path of a failed step.
+    void telnetFailure();
+
+    // Station link (filled in by the link):
+    void linkFirstActivation();
+    void linkForwardStart();
+    void linkForwardStop();
+    void linkForwardCommand(const QString& command);
+    void Connect_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void ImAServer_Click();
+
+    QMenuBar* menuBar_ = nullptr;
+    QWidget* form_ = nullptr;  // the window's area below the menu bar; controls live here
+    std::map<QObject*, QString> hints_;
+    int layoutHeight_ = FullHeight;
+    // Handlers under way that may wait; the window is deleted only once none is left.
+    void enterHandler();
+    void leaveHandler();
+
+    int handlerDepth_ = 0;
+    bool deleteWhenIdle_ = false;
+    bool activeSinceShown_ = false;
 };
 
 }  // namespace keyrelay

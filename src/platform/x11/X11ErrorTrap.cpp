@@ -26,6 +26,12 @@ thread_local X11ErrorTrap* innermost = nullptr;
 
 X11ErrorTrap::X11ErrorTrap(Display* display) : display_(display), outer_(innermost) {
     std::call_once(handlerInstalled, [] { previousHandler = XSetErrorHandler(&handler); });
+    // Another library (Qt's xcb plugin does) may have set its own handler since; put ours
+    // back in front of it.
+    if (XErrorHandler current = XSetErrorHandler(&handler); current != &handler) {
+        std::lock_guard lock(registryMutex);
+        previousHandler = current;
+    }
     innermost = this;
 }
 
@@ -62,7 +68,12 @@ int X11ErrorTrap::handler(Display* display, XErrorEvent* event) {
             return 0;
         }
     }
-    return previousHandler != nullptr ? previousHandler(display, event) : 0;
+    XErrorHandler previous = nullptr;
+    {
+        std::lock_guard lock(registryMutex);
+        previous = previousHandler;
+    }
+    return previous != nullptr ? previous(display, event) : 0;
 }
 
 void X11ErrorTrap::sync() {

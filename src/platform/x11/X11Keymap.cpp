@@ -2,6 +2,7 @@
 
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <bit>
 
 #include "platform/PlatformError.h"

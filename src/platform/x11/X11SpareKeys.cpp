@@ -1,7 +1,5 @@
 #include "platform/x11/X11SpareKeys.h"
 
-#include <algorithm>
-
 #include "platform/PlatformError.h"
 #include "platform/x11/X11ErrorTrap.h"
 

@@ -3,7 +3,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <deque>

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "app/AppContext.h"
+#include "app/ProgramState.h"
+#include "app/WindowRegistry.h"
+#include "cmdpad/QtDialogs.h"
+#include "core/QtClock.h"
+#include "delivery/BusyMarker.h"
+#include "delivery/Delivery.h"
+#include "platform/NativeServices.h"
+#include "platform/Platform.h"
+
+namespace keyrelay {
+
+class CmdPadF;
+
+// The running program: its state, the desktop services, the delivery operations and the
+// window registry, tied together into the context every window is handed. Settings files
+// live in the working folder. Ending the program (closing the main window, "Yes" to the
+// launcher's closing question) flushes the output streams and exits with status 0 at once.
+class Application {
+public:
+    // `native`: the desktop's services, already connected (createNativeServices()).
+    explicit Application(std::unique_ptr<NativeServices> native);
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Opens the main window as at program start and shows it (collapsed):
+    // `argumentText` names the setup file, `logdeckFolder` is where the busy marker
+    // lives (empty: the working folder).
+    CmdPadF& start(const QString& argumentText, const QString& logdeckFolder);
+
+    AppContext& context() { return ctx_; }
+
+private:
+    ProgramState state_;
+    std::unique_ptr<NativeServices> native_;
+    QtClock clock_;
+    QtDialogs dialogs_;
+    Platform platform_;
+    Delivery delivery_;
+    BusyMarker marker_;
+    WindowRegistry windows_;
+    AppContext ctx_;
+};
+
+}  // namespace keyrelay

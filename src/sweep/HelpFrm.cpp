@@ -1,0 +1,100 @@
+#include "sweep/HelpFrm.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "app/Twips.h"
+
+namespace keyrelay {
+
+HelpFrm::HelpFrm(AppContext& context) : ProgramWindow(context, Name) {
+    setWindowTitle(QStringLiteral("Help"));
+    Text1 = new QPlainTextEdit(this);
+    Text1->setReadOnly(true);
+    Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Command1 = new QPushButton(QStringLiteral("Close"), this);
+    connect(Command1, &QPushButton::clicked, this, [this] { close(); });
+
+    Text1->setGeometry(Twips::toPixels(120), Twips::toPixels(120), Twips::toPixels(9000),
+                       Twips::toPixels(6600));
+    Command1->setGeometry(Twips::toPixels(3960), Twips::toPixels(6840), Twips::toPixels(1215),
+                          Twips::toPixels(375));
+    resize(Twips::toPixels(9240), Twips::toPixels(7335));
+
+    Text1->setPlainText(introduction() + QStringLiteral("\n\n") + storedText());
+}
+
+QString HelpFrm::introduction() {
+    return QStringLiteral(
+        "Keyrelay sends keystrokes to another program that is already running, as if they "
+        "were typed on the keyboard. Enter the first few characters of that program's window "
+        "title in the \"Title of remote App:\" box. Some programs, such as N1MM, keep changing "
+        "their window title; for them clear the box \"Reactivate remote program before each "
+        "command\". The Prefix String is typed before each frequency: for CW Skimmer the "
+        "prefix %CT (Alt+C, then T) opens its frequency entry box. The Sufix String is typed "
+        "after the frequency, for example {ENTER}. Then fill in the start and end frequency "
+        "of each line. A line whose \"Include\" box is cleared is kept in the table but not "
+        "used.");
+}
+
+QString HelpFrm::storedText() {
+    return QStringLiteral(
+        "HOW THE SWEEP RUNS\n"
+        "Start sends the current line's next frequency at once. After that the sweep stays "
+        "on each frequency for the line's \"Duration Sec\" and then types the next one: the "
+        "start frequency, then the start plus \"Inc in K Hertz\", and so on up to the end "
+        "frequency, after which the line starts again at its start frequency. A frequency "
+        "only moves on when a Sufix String is set. Without \"Cycle Bands\" a line keeps the "
+        "sweep until its range is done and the next included line follows; with it, the "
+        "included lines take turns after every step. Stop and Start again carry on at the "
+        "next frequency.\n"
+        "\n"
+        "TIME WINDOWS\n"
+        "\"Start Time HH:MM\" and \"End Time HH:MM\" limit a line to part of the day (local "
+        "time, both ends included). Write two-digit hours and minutes: the time is read by "
+        "position, so 9:30 would count as 9:00. An empty start time means the line is used "
+        "all day; an empty end time means until midnight. A start of 00:00 counts from "
+        "00:01. A window must lie within one day: 22:00 to 02:00 is never open; use two "
+        "lines, 22:00 to 23:59 and 00:00 to 02:00, instead. The end time may not be earlier "
+        "than the start time. When the current line is outside its window the sweep moves "
+        "on to the next included line. When no included line is inside its window, the "
+        "sweep stays on the line it was on and keeps stepping it, exactly as it does when "
+        "that line is the only one included.\n"
+        "\n"
+        "If you drive CW Skimmer over telnet (below), you can skip the keyboard settings.\n"
+        "\n"
+        "KEYSTROKES\n"
+        "Letters and digits type themselves: ABC types A, B and C.\n"
+        "+ holds Shift, ^ holds Ctrl and % holds Alt for the next key: ^S is Ctrl+S.\n"
+        "Parentheses hold a modifier over several keys: +(EC) types E and C with Shift held, "
+        "while +EC holds Shift for the E only.\n"
+        "~ is the Enter key.\n"
+        "To type one of the characters + ^ % ~ ( ) [ ] itself, put it in braces: {+} types "
+        "a plus sign; {{} and {}} type the braces.\n"
+        "Named keys go in braces: {BACKSPACE} (or {BS} or {BKSP}), {BREAK}, {CAPSLOCK}, "
+        "{DELETE} (or {DEL}), {DOWN}, {END}, {ENTER}, {ESC}, {HELP}, {HOME}, {INSERT}, "
+        "{LEFT}, {NUMLOCK}, {PGDN}, {PGUP}, {PRTSC}, {RIGHT}, {SCROLLLOCK}, {TAB}, {UP}, "
+        "and {F1} to {F16}.\n"
+        "A number after a blank inside the braces repeats the key: {LEFT 42} presses Left "
+        "42 times, {h 10} types ten h.\n"
+        "Example for CW Skimmer: prefix %CT, suffix {ENTER}.\n"
+        "\n"
+        "TELNET AND LINKING STATIONS\n"
+        "Check \"Send frequecy change commands via telnet in background\" to send the "
+        "frequencies to CW Skimmer through its telnet server (port in \"CW Skimmer port:\") "
+        "instead of typing them; CW Skimmer's window can then stay in the background. This "
+        "works on the computer marked \"I Am a Server\". A star after a line's duration (30*) "
+        "restarts its dwell whenever CW Skimmer reports a spot.\n"
+        "Several stations can share one sweep. Only one computer on the network may have "
+        "\"I Am a Server\" checked. Enter the server's IP address in the Addr field and the "
+        "same port in the Port field on the server and on every client, and forward that "
+        "port in your router. The server listens as soon as this window is opened; on a "
+        "client click CONNECT. A green dot then shows on the client and a red dot on the "
+        "server; the number in the dot is the number of clients attached. RCV DATA fetches "
+        "the server's table, SEND DATA sends your edited table to the server. With several "
+        "clients attached, fetch the table before you change and send it, so you do not "
+        "overwrite what another station sent. Start and Stop on a client start and stop "
+        "the server's sweep.\n");
+}
+
+}  // namespace keyrelay

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include "app/ProgramWindow.h"
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace keyrelay {
+
+// The sweep window's help: a read-only, scrolling text and a "Close" button.
+class HelpFrm : public ProgramWindow {
+    Q_OBJECT
+public:
+    static constexpr const char* Name = "HelpFrm";
+
+    explicit HelpFrm(AppContext& context);
+
+    // The paragraph put in front of the stored text when the window loads.
+    static QString introduction();
+    // The help text kept with the window.
+    static QString storedText();
+
+    QPlainTextEdit* Text1 = nullptr;
+    QPushButton* Command1 = nullptr;  // "Close"
+};
+
+}  // namespace keyrelay

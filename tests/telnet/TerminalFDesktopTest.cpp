@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "app/AppContext.h"
+#include "app/Twips.h"
+#include "app/WindowRegistry.h"
+#include "core/QtClock.h"
+#include "delivery/BusyMarker.h"
+#include "delivery/Delivery.h"
+#include "fakes/FakePlatform.h"
+#include "telnet/TerminalF.h"
+
+namespace keyrelay {
+namespace {
+
+// Under a real window manager the frame is only known after the window is shown: the
+// remembered outer size must still come back unchanged, load after load.
+TEST(TerminalFDesktop, RememberedGeometrySurvivesReopeningUnderAWindowManager) {
+    QTemporaryDir dir;
+    ProgramState state;
+    FakePlatform fake;
+    Delivery delivery(fake.platform());
+    BusyMarker marker(state);
+    WindowRegistry windows;
+    AppContext context{state, fake.platform(), delivery, marker, windows, dir.path(), [] {}};
+    windows.setContext(context);
+    QtClock clock;
+
+    const QString path = dir.filePath(QStringLiteral("TerminalF.txt"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(" 1500 \r\n 1800 \r\n 5100 \r\n 7800 \r\n");
+    }
+    QByteArray first;
+    for (int round = 0; round < 3; ++round) {
+        TerminalF& terminal = TerminalF::open(windows);
+        ASSERT_TRUE(clock.waitFor(
+            [&] { return terminal.isVisible() && terminal.frameGeometry() != terminal.geometry(); },
+            10000))
+            << "the window manager did not frame the window";
+        clock.waitMs(200);  // let the frame settle
+        EXPECT_EQ(terminal.frameGeometry().size(),
+                  QSize(Twips::toPixels(7800), Twips::toPixels(5100)))
+            << "round " << round;
+        terminal.close();
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray content = file.readAll();
+        if (round == 0) {
+            first = content;
+        } else {
+            EXPECT_EQ(content, first) << "round " << round;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace keyrelay
