@@ -21,6 +21,7 @@
 #include "core/LineFile.h"
 #include "fakes/FakePlatform.h"
 #include "launcher/LaunchListFile.h"
+#include "sweep/QsySweep.h"
 
 // Readable failure messages for texts.
 QT_BEGIN_NAMESPACE
@@ -255,6 +256,8 @@ TEST(AppsLaunch, CancelDuringTheThirdRowsWaitEndsTheLaunchAndStillAppliesTheAuto
     Program program;
     program.pad().RCAS->setChecked(true);
     program.pad().FCAS->setChecked(true);
+    program.pad().AppTitle->setText(QStringLiteral("Target"));  // what the pad sends to
+    program.fake.windows.addWindow("Target");
     program.fake.windows.addWindow("CW Skimmer", SkimmerRect);
     Apps& apps = program.apps();
     fill(apps, 0, {"/opt/a/one", "10"});
@@ -279,18 +282,25 @@ TEST(AppsLaunch, CancelDuringTheThirdRowsWaitEndsTheLaunchAndStillAppliesTheAuto
     QObject::connect(&apps, &Apps::autoStartsApplied,
                      [&](bool keypad, bool bandscan) { applied.emplace_back(keypad, bandscan); });
     QPointer<Apps> watched(&apps);
+    std::int64_t closedAtMs = -1;
+    QObject::connect(&apps, &ProgramWindow::unloaded, [&] { closedAtMs = clock.elapsedMs(); });
     apps.StartEm();
 
     const auto& starts = program.fake.processes.starts();
     ASSERT_EQ(starts.size(), 3u);
     EXPECT_EQ(starts[2].file, "CwSkimmer.exe");
-    EXPECT_EQ(clock.elapsedMs(), 23000);
+    EXPECT_EQ(closedAtMs, 23000);
     EXPECT_TRUE(program.fake.mouse.events().empty());
     EXPECT_FALSE(program.state.LaunchCancel);
     EXPECT_FALSE(program.windows.isLoaded(Apps::Name));
     ASSERT_TRUE(watched);  // deleted later, not under the caller
     EXPECT_TRUE(watched->isUnloaded());
     EXPECT_EQ(applied, (std::vector<std::pair<bool, bool>>{{true, true}}));
+    // The pad runs, the sweep window is open.
+    EXPECT_FALSE(program.pad().Shape1->isHidden());
+    EXPECT_EQ(program.pad().Command2->text(), "Running");
+    ASSERT_NE(program.windows.ifLoaded<QsySweep>(), nullptr);
+    EXPECT_TRUE(program.windows.ifLoaded<QsySweep>()->isVisible());
     // Closing wrote the list as it stood.
     const std::optional<LaunchList> saved = LaunchListFile::read(program.folder.path());
     ASSERT_TRUE(saved);
