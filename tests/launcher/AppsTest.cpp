@@ -545,24 +545,5 @@ TEST(AppsWindow, ADecoderPathMovesTheNoteUnderItsRow) {
     EXPECT_EQ(apps.Label13->y(), apps.Text1[4]->y() + Twips::toPixels(420));
 }
 
-TEST(AppsWindow, FieldsCarryTheirHints) {
-    Program program;
-    Apps& apps = program.apps();
-    for (int i = 0; i < Apps::Rows; ++i) {
-        EXPECT_EQ(apps.Text1[i]->toolTip(),
-                  "Enter the full path plus the exe file to be executed. No quotes");
-        EXPECT_EQ(apps.Text2[i]->toolTip(),
-                  "Enter the time in seconds to wait before executing the next program");
-        EXPECT_EQ(apps.Check1[i]->toolTip(),
-                  "Check this box if you want the program to start minimized");
-        EXPECT_EQ(apps.Check4[i]->toolTip(), "If this box is not checked the line will be ignored");
-        EXPECT_TRUE(apps.Param[i]->toolTip().isEmpty());
-    }
-    EXPECT_EQ(apps.Command1->text(), "Close");
-    EXPECT_EQ(apps.Command2->text(), "Start");
-    EXPECT_EQ(apps.Command3->text(), "Cancel");
-    EXPECT_EQ(apps.Command4->text(), "Help");
-}
-
 }  // namespace
 }  // namespace keyrelay
