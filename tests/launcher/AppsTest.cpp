@@ -21,6 +21,7 @@
 #include "core/LineFile.h"
 #include "fakes/FakePlatform.h"
 #include "launcher/LaunchListFile.h"
+#include "sweep/QsySweep.h"
 
 // Readable failure messages for texts.
 QT_BEGIN_NAMESPACE
@@ -55,13 +56,10 @@ struct Program {
 
     Program() { windows.setContext(ctx); }
     ~Program() {
-        // Deleting a window deletes its popup menus, which are top-level widgets too: only
-        // what is still there is deleted.
-        QList<QPointer<QWidget>> topLevel;
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            topLevel.append(w);
-        }
-        for (const QPointer<QWidget>& w : topLevel) {
+        // Deleting one window may delete others it owns: keep track of which are left.
+        const QWidgetList all = QApplication::topLevelWidgets();
+        std::vector<QPointer<QWidget>> left(all.begin(), all.end());
+        for (QPointer<QWidget>& w : left) {
             delete w.data();
         }
     }
@@ -258,6 +256,8 @@ TEST(AppsLaunch, CancelDuringTheThirdRowsWaitEndsTheLaunchAndStillAppliesTheAuto
     Program program;
     program.pad().RCAS->setChecked(true);
     program.pad().FCAS->setChecked(true);
+    program.pad().AppTitle->setText(QStringLiteral("Target"));  // what the pad sends to
+    program.fake.windows.addWindow("Target");
     program.fake.windows.addWindow("CW Skimmer", SkimmerRect);
     Apps& apps = program.apps();
     fill(apps, 0, {"/opt/a/one", "10"});
@@ -282,18 +282,25 @@ TEST(AppsLaunch, CancelDuringTheThirdRowsWaitEndsTheLaunchAndStillAppliesTheAuto
     QObject::connect(&apps, &Apps::autoStartsApplied,
                      [&](bool keypad, bool bandscan) { applied.emplace_back(keypad, bandscan); });
     QPointer<Apps> watched(&apps);
+    std::int64_t closedAtMs = -1;
+    QObject::connect(&apps, &ProgramWindow::unloaded, [&] { closedAtMs = clock.elapsedMs(); });
     apps.StartEm();
 
     const auto& starts = program.fake.processes.starts();
     ASSERT_EQ(starts.size(), 3u);
     EXPECT_EQ(starts[2].file, "CwSkimmer.exe");
-    EXPECT_EQ(clock.elapsedMs(), 23000);
+    EXPECT_EQ(closedAtMs, 23000);
     EXPECT_TRUE(program.fake.mouse.events().empty());
     EXPECT_FALSE(program.state.LaunchCancel);
     EXPECT_FALSE(program.windows.isLoaded(Apps::Name));
     ASSERT_TRUE(watched);  // deleted later, not under the caller
     EXPECT_TRUE(watched->isUnloaded());
     EXPECT_EQ(applied, (std::vector<std::pair<bool, bool>>{{true, true}}));
+    // The pad runs, the sweep window is open.
+    EXPECT_FALSE(program.pad().Shape1->isHidden());
+    EXPECT_EQ(program.pad().Command2->text(), "Running");
+    ASSERT_NE(program.windows.ifLoaded<QsySweep>(), nullptr);
+    EXPECT_TRUE(program.windows.ifLoaded<QsySweep>()->isVisible());
     // Closing wrote the list as it stood.
     const std::optional<LaunchList> saved = LaunchListFile::read(program.folder.path());
     ASSERT_TRUE(saved);
@@ -536,25 +543,6 @@ TEST(AppsWindow, ADecoderPathMovesTheNoteUnderItsRow) {
     apps.Text1[1]->setText(QStringLiteral("/opt/hdsdr/hdsdr"));
     apps.Text1_LostFocus(1);
     EXPECT_EQ(apps.Label13->y(), apps.Text1[4]->y() + Twips::toPixels(420));
-}
-
-TEST(AppsWindow, FieldsCarryTheirHints) {
-    Program program;
-    Apps& apps = program.apps();
-    for (int i = 0; i < Apps::Rows; ++i) {
-        EXPECT_EQ(apps.Text1[i]->toolTip(),
-                  "Enter the full path plus the exe file to be executed. No quotes");
-        EXPECT_EQ(apps.Text2[i]->toolTip(),
-                  "Enter the time in seconds to wait before executing the next program");
-        EXPECT_EQ(apps.Check1[i]->toolTip(),
-                  "Check this box if you want the program to start minimized");
-        EXPECT_EQ(apps.Check4[i]->toolTip(), "If this box is not checked the line will be ignored");
-        EXPECT_TRUE(apps.Param[i]->toolTip().isEmpty());
-    }
-    EXPECT_EQ(apps.Command1->text(), "Close");
-    EXPECT_EQ(apps.Command2->text(), "Start");
-    EXPECT_EQ(apps.Command3->text(), "Cancel");
-    EXPECT_EQ(apps.Command4->text(), "Help");
 }
 
 }  // namespace
