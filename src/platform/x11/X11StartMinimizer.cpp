@@ -98,7 +98,13 @@ void X11StartMinimizer::watch(const std::string& displayName, int pid) {
         auto iconicSince = Clock::time_point{};
         while (Clock::now() < deadline) {
             auto state = display->wmState(found);
-            if (!state || *state == WithdrawnState) {
+            if (!state) {
+                // The window manager has not taken the window on yet (no WM_STATE): an
+                // iconify request now would be lost, so wait for it.
+                std::this_thread::sleep_for(PollEvery);
+                continue;
+            }
+            if (*state == WithdrawnState) {
                 return;  // closed or withdrawn by the program
             }
             auto now = Clock::now();
