@@ -269,36 +269,36 @@ void Apps::minimiseClick(int right, int top) {
     clickAt(right - ctx.state.ClickOffset, top + 10);
 }
 
-void Apps::ClickStart(int row) {
-    const auto window = ctx.delivery.FindWindowByTitle(QLatin1String(LaunchRules::SkimmerTitle));
+std::optional<ScreenRect> Apps::measureWindow(const char* titleFragment) {
+    const auto window = ctx.delivery.FindWindowByTitle(QLatin1String(titleFragment));
     if (!window) {
+        return std::nullopt;
+    }
+    try {
+        return ctx.platform.windows.windowRect(*window);
+    } catch (const PlatformError&) {
+        return std::nullopt;  // a window that cannot be measured is not clicked at all
+    }
+}
+
+void Apps::ClickStart(int row) {
+    const auto rect = measureWindow(LaunchRules::SkimmerTitle);
+    if (!rect) {
         return;
     }
-    ScreenRect rect;
-    try {
-        rect = ctx.platform.windows.windowRect(*window);
-    } catch (const PlatformError&) {
-        return;  // a window that cannot be measured is not clicked at all
-    }
-    clickAt(rect.left + 25, rect.top + 70);
+    clickAt(rect->left + 25, rect->top + 70);
     if (LaunchRules::isSkimmer(Text1[row]->text()) && Check1[row]->isChecked()) {
-        minimiseClick(rect.right, rect.top);
+        minimiseClick(rect->right, rect->top);
     }
 }
 
 void Apps::ClickStart1(int row) {
-    const auto window = ctx.delivery.FindWindowByTitle(QLatin1String(LaunchRules::ReceiverTitle));
-    if (!window) {
-        return;
-    }
-    ScreenRect rect;
-    try {
-        rect = ctx.platform.windows.windowRect(*window);
-    } catch (const PlatformError&) {
+    const auto rect = measureWindow(LaunchRules::ReceiverTitle);
+    if (!rect) {
         return;
     }
     if (LaunchRules::isReceiver(Text1[row]->text()) && Check1[row]->isChecked()) {
-        minimiseClick(rect.right, rect.top);
+        minimiseClick(rect->right, rect->top);
     }
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <optional>
+
 #include <QPointer>
 #include <array>
 
 #include "app/ProgramWindow.h"
 #include "launcher/LaunchList.h"
+#include "platform/WindowSystem.h"
 
 class QCheckBox;
 class QLabel;
@@ -84,6 +87,9 @@ private:
     void clickAt(int x, int y);
     // The 1 s pause and the click at (right - ClickOffset, top + 10).
     void minimiseClick(int right, int top);
+    // The screen rectangle of the first window whose title contains the fragment; nothing
+    // when there is none or it cannot be measured.
+    std::optional<ScreenRect> measureWindow(const char* titleFragment);
 
     QPointer<CmdPadF> cmdPad_;
     bool launching_ = false;
