@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/TestText.h"
+
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -11,21 +13,7 @@
 namespace keyrelay {
 namespace {
 
-// Shows a text in test names and messages with its control and non-ASCII bytes escaped.
-std::string shown(const char* text) {
-    std::string out = "\"";
-    for (const char* p = text; *p; ++p) {
-        const auto c = static_cast<unsigned char>(*p);
-        if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        }
-    }
-    return out + "\"";
-}
+using test::TestText;
 
 struct DayTimeCase {
     const char* text;
@@ -33,7 +21,7 @@ struct DayTimeCase {
 };
 
 void PrintTo(const DayTimeCase& c, std::ostream* os) {
-    *os << shown(c.text);
+    *os << TestText::shown(c.text);
 }
 
 class DayTimeMinutes : public ::testing::TestWithParam<DayTimeCase> {};

@@ -4,6 +4,8 @@
 // Between the steps a test waits in real time for skimsim, with virtual time standing.
 #include <gtest/gtest.h>
 
+#include "fakes/LoopbackPorts.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -51,14 +53,6 @@ bool realWait(const std::function<bool()>& done) {
         pumpOnce();
     }
     return true;
-}
-
-quint16 closedPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
 }
 
 class SweepViaTelnet : public ::testing::Test {
@@ -182,7 +176,7 @@ TEST_F(SweepViaTelnet, SpotsHoldAStarredDwellOnly) {
 TEST_F(SweepViaTelnet, StartWithNothingListeningSaysSoAndDoesNotRun) {
     h.setLine(0, "14000", "14003", "1", "0");
     QsySweep& s = h.sweep();
-    for (const QString& port : {QString::number(closedPort()), u"not a port"_qs}) {
+    for (const QString& port : {QString::number(test::LoopbackPorts::closed()), u"not a port"_qs}) {
         h.fake.dialogs.clear();
         s.SkimmerPort->setText(port);
         s.Command2_Click();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/LoopbackPorts.h"
+
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <memory>
@@ -63,15 +65,6 @@ public:
     std::function<QString()> currentDwell;
     std::unique_ptr<SkimmerTelnet> telnet;
 };
-
-// A port on which nothing listens.
-quint16 closedPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
-}
 
 class AgainstSkimsim : public ::testing::Test {
 protected:
@@ -218,7 +211,7 @@ TEST(SkimsimDropAfter, ClosesAfterTheGivenNumberOfCommands) {
 
 TEST(SkimmerTelnetConnect, NothingListeningFailsAndLeavesNoAttemptBehind) {
     TelnetSession t;
-    EXPECT_FALSE(t.telnet->connectToServer(QString::number(closedPort())));
+    EXPECT_FALSE(t.telnet->connectToServer(QString::number(test::LoopbackPorts::closed())));
     EXPECT_EQ(t.socket.state(), QAbstractSocket::UnconnectedState);
     EXPECT_FALSE(t.telnet->isConnected());
 }
