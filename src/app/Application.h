@@ -3,10 +3,10 @@
 #include <QString>
 #include <memory>
 
-#include "app/AppContext.h"
-#include "app/ProgramState.h"
-#include "app/WindowRegistry.h"
-#include "cmdpad/QtDialogs.h"
+#include "ui/AppContext.h"
+#include "core/ProgramState.h"
+#include "ui/WindowRegistry.h"
+#include "ui/QtDialogs.h"
 #include "core/QtClock.h"
 #include "delivery/BusyMarker.h"
 #include "delivery/Delivery.h"

@@ -11,10 +11,10 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
-#include "app/AppContext.h"
-#include "app/Indicator.h"
-#include "app/Twips.h"
-#include "app/WindowRegistry.h"
+#include "ui/AppContext.h"
+#include "ui/Indicator.h"
+#include "ui/Twips.h"
+#include "ui/WindowRegistry.h"
 #include "cmdpad/CommandSetFile.h"
 #include "cmdpad/Dirx.h"
 #include "cmdpad/HlpF.h"

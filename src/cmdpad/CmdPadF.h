@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/ProgramWindow.h"
+#include "ui/ProgramWindow.h"
 #include "cmdpad/CommandSet.h"
 #include "platform/Clock.h"
 

@@ -13,9 +13,9 @@
 #include <QScrollBar>
 #include <QTreeView>
 
-#include "app/AppContext.h"
-#include "app/Twips.h"
-#include "app/WindowRegistry.h"
+#include "ui/AppContext.h"
+#include "ui/Twips.h"
+#include "ui/WindowRegistry.h"
 #include "cmdpad/CmdPadF.h"
 #include "core/LineFile.h"
 #include "platform/PlatformError.h"

@@ -4,7 +4,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "app/Twips.h"
+#include "ui/Twips.h"
 
 namespace keyrelay {
 

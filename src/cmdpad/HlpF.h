@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ProgramWindow.h"
+#include "ui/ProgramWindow.h"
 
 class QPlainTextEdit;
 class QPushButton;

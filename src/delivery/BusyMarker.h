@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-#include "app/ProgramState.h"
+#include "core/ProgramState.h"
 
 namespace keyrelay {
 

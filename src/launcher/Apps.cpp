@@ -8,10 +8,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/AppContext.h"
-#include "app/Indicator.h"
-#include "app/Twips.h"
-#include "app/WindowRegistry.h"
+#include "ui/AppContext.h"
+#include "ui/Indicator.h"
+#include "ui/Twips.h"
+#include "ui/WindowRegistry.h"
 #include "cmdpad/CmdPadF.h"
 #include "launcher/LaunchListFile.h"
 #include "launcher/LaunchRules.h"

@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <array>
 
-#include "app/ProgramWindow.h"
+#include "ui/ProgramWindow.h"
 #include "launcher/LaunchList.h"
 #include "platform/WindowSystem.h"
 

@@ -3,7 +3,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "app/Twips.h"
+#include "ui/Twips.h"
 
 namespace keyrelay {
 

@@ -14,10 +14,10 @@
 #include <QtGlobal>
 #include <utility>
 
-#include "app/AppContext.h"
-#include "app/Indicator.h"
-#include "app/Twips.h"
-#include "app/WindowRegistry.h"
+#include "ui/AppContext.h"
+#include "ui/Indicator.h"
+#include "ui/Twips.h"
+#include "ui/WindowRegistry.h"
 #include "cmdpad/CmdPadF.h"
 #include "core/DayTime.h"
 #include "core/FrequencyText.h"

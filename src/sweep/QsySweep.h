@@ -4,7 +4,7 @@
 #include <array>
 #include <map>
 
-#include "app/ProgramWindow.h"
+#include "ui/ProgramWindow.h"
 #include "sweep/SweepSettings.h"
 #include "sweep/SweepTickTarget.h"
 

@@ -3,7 +3,7 @@
 #include <QStringView>
 #include <functional>
 
-#include "app/ProgramState.h"
+#include "core/ProgramState.h"
 #include "sweep/SweepTickTarget.h"
 
 namespace keyrelay {

@@ -9,7 +9,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/ProgramState.h"
+#include "core/ProgramState.h"
 #include "platform/Clock.h"
 
 namespace keyrelay {

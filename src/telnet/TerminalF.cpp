@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/AppContext.h"
-#include "app/Twips.h"
-#include "app/WindowRegistry.h"
+#include "ui/AppContext.h"
+#include "ui/Twips.h"
+#include "ui/WindowRegistry.h"
 #include "telnet/TerminalGeometry.h"
 #include "telnet/TerminalText.h"
 

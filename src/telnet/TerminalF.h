@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "app/ProgramWindow.h"
+#include "ui/ProgramWindow.h"
 
 class QPlainTextEdit;
 class QPushButton;

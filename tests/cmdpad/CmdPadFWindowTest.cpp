@@ -8,8 +8,8 @@
 #include <QMenu>
 #include <QPushButton>
 
-#include "app/Indicator.h"
-#include "app/Twips.h"
+#include "ui/Indicator.h"
+#include "ui/Twips.h"
 #include "cmdpad/CommandSetFile.h"
 #include "support/TestProgram.h"
 

@@ -6,7 +6,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
-#include "app/Indicator.h"
+#include "ui/Indicator.h"
 #include "support/TestProgram.h"
 
 namespace keyrelay {

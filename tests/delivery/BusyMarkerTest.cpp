@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/ProgramState.h"
+#include "core/ProgramState.h"
 
 namespace keyrelay {
 namespace {

@@ -19,8 +19,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/AppContext.h"
-#include "app/WindowRegistry.h"
+#include "ui/AppContext.h"
+#include "ui/WindowRegistry.h"
 #include "core/LineFile.h"
 #include "core/QtClock.h"
 #include "fakes/ScriptedDialogs.h"

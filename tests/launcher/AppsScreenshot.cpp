@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "app/AppContext.h"
-#include "app/Indicator.h"
-#include "app/WindowRegistry.h"
+#include "ui/AppContext.h"
+#include "ui/Indicator.h"
+#include "ui/WindowRegistry.h"
 #include "fakes/FakePlatform.h"
 #include "launcher/Apps.h"
 #include "launcher/LaunchListFile.h"

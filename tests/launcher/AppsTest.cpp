@@ -13,10 +13,10 @@
 #include <QTemporaryDir>
 #include <ostream>
 
-#include "app/AppContext.h"
-#include "app/Indicator.h"
-#include "app/Twips.h"
-#include "app/WindowRegistry.h"
+#include "ui/AppContext.h"
+#include "ui/Indicator.h"
+#include "ui/Twips.h"
+#include "ui/WindowRegistry.h"
 #include "cmdpad/CmdPadF.h"
 #include "core/LineFile.h"
 #include "fakes/FakePlatform.h"

@@ -5,9 +5,9 @@
 #include <QTemporaryDir>
 #include <functional>
 
-#include "app/AppContext.h"
-#include "app/ProgramState.h"
-#include "app/WindowRegistry.h"
+#include "ui/AppContext.h"
+#include "core/ProgramState.h"
+#include "ui/WindowRegistry.h"
 #include "cmdpad/CmdPadF.h"
 #include "cmdpad/Dirx.h"
 #include "cmdpad/HlpF.h"

@@ -11,7 +11,7 @@
 #include <QPointer>
 
 #include "SweepHarness.h"
-#include "app/Indicator.h"
+#include "ui/Indicator.h"
 #include "core/LineFile.h"
 
 namespace keyrelay {

@@ -20,7 +20,7 @@
 
 #include "SkimsimProcess.h"
 #include "SweepHarness.h"
-#include "app/Indicator.h"
+#include "ui/Indicator.h"
 #include "sweep/SweepSettingsFile.h"
 #include "telnet/SkimmerTelnet.h"
 #include "telnet/TerminalF.h"

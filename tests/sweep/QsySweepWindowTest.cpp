@@ -13,8 +13,8 @@
 #include <QPushButton>
 
 #include "SweepHarness.h"
-#include "app/Indicator.h"
-#include "app/Twips.h"
+#include "ui/Indicator.h"
+#include "ui/Twips.h"
 #include "core/LineFile.h"
 #include "sweep/HelpFrm.h"
 #include "sweep/SweepSettingsFile.h"

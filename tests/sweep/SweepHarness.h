@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
-#include "app/ProgramState.h"
-#include "app/WindowRegistry.h"
+#include "ui/AppContext.h"
+#include "core/ProgramState.h"
+#include "ui/WindowRegistry.h"
 #include "cmdpad/CmdPadF.h"
 #include "delivery/BusyMarker.h"
 #include "delivery/Delivery.h"

@@ -11,7 +11,7 @@
 #include <cstdio>
 
 #include "SweepHarness.h"
-#include "app/Indicator.h"
+#include "ui/Indicator.h"
 
 using namespace keyrelay;
 

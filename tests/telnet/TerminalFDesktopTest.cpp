@@ -3,9 +3,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/AppContext.h"
-#include "app/Twips.h"
-#include "app/WindowRegistry.h"
+#include "ui/AppContext.h"
+#include "ui/Twips.h"
+#include "ui/WindowRegistry.h"
 #include "core/QtClock.h"
 #include "delivery/BusyMarker.h"
 #include "delivery/Delivery.h"

@@ -10,9 +10,9 @@
 #include <QTemporaryDir>
 #include <QTextCursor>
 
-#include "app/AppContext.h"
-#include "app/Twips.h"
-#include "app/WindowRegistry.h"
+#include "ui/AppContext.h"
+#include "ui/Twips.h"
+#include "ui/WindowRegistry.h"
 #include "delivery/BusyMarker.h"
 #include "delivery/Delivery.h"
 #include "fakes/FakePlatform.h"

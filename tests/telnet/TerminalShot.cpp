@@ -9,8 +9,8 @@
 #include <cstdio>
 
 #include "SkimsimProcess.h"
-#include "app/AppContext.h"
-#include "app/WindowRegistry.h"
+#include "ui/AppContext.h"
+#include "ui/WindowRegistry.h"
 #include "core/QtClock.h"
 #include "delivery/BusyMarker.h"
 #include "delivery/Delivery.h"

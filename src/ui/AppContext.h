@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "app/ProgramState.h"
+#include "core/ProgramState.h"
 #include "delivery/BusyMarker.h"
 #include "delivery/Delivery.h"
 #include "platform/Platform.h"

@@ -1,4 +1,4 @@
-#include "app/ProgramWindow.h"
+#include "ui/ProgramWindow.h"
 
 #include <QCloseEvent>
 #include <QEvent>

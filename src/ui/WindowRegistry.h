@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "app/ProgramWindow.h"
+#include "ui/ProgramWindow.h"
 
 namespace keyrelay {
 
