@@ -18,7 +18,7 @@ Application::Application(std::unique_ptr<NativeServices> native)
                 dialogs_},
       delivery_(platform_),
       marker_(state_),
-      ctx_{state_, platform_, delivery_, marker_, windows_, QString(), [] {
+      ctx_{state_, platform_, delivery_, marker_, windows_, actions_, QString(), [] {
                std::fflush(nullptr);
                std::exit(0);
            }} {

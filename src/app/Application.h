@@ -3,15 +3,16 @@
 #include <QString>
 #include <memory>
 
-#include "ui/AppContext.h"
+#include "app/ProgramActions.h"
 #include "core/ProgramState.h"
-#include "ui/WindowRegistry.h"
-#include "ui/QtDialogs.h"
 #include "core/QtClock.h"
 #include "delivery/BusyMarker.h"
 #include "delivery/Delivery.h"
 #include "platform/NativeServices.h"
 #include "platform/Platform.h"
+#include "ui/AppContext.h"
+#include "ui/QtDialogs.h"
+#include "ui/WindowRegistry.h"
 
 namespace keyrelay {
 
@@ -44,6 +45,7 @@ private:
     Delivery delivery_;
     BusyMarker marker_;
     WindowRegistry windows_;
+    ProgramActions actions_{windows_};
     AppContext ctx_;
 };
 

@@ -11,17 +11,16 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
-#include "ui/AppContext.h"
-#include "ui/Indicator.h"
-#include "ui/Twips.h"
-#include "ui/WindowRegistry.h"
 #include "cmdpad/CommandSetFile.h"
 #include "cmdpad/Dirx.h"
 #include "cmdpad/HlpF.h"
 #include "core/TextValue.h"
-#include "launcher/Apps.h"
 #include "platform/PlatformError.h"
-#include "sweep/QsySweep.h"
+#include "ui/AppContext.h"
+#include "ui/Indicator.h"
+#include "ui/Twips.h"
+#include "ui/WindowActions.h"
+#include "ui/WindowRegistry.h"
 
 namespace keyrelay {
 
@@ -98,6 +97,9 @@ CmdPadF::~CmdPadF() {
     ctx.platform.clock.stopTimer(Timer1);
     ctx.delivery.setAlternateSource({});
     ctx.marker.setHoldSource({});
+    ProgramState& state = ctx.state;
+    state.KeypadAutoStart = state.BandscanAutoStart = false;
+    state.HandShake = state.CloseAfterAppsStart = false;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -228,6 +230,8 @@ void CmdPadF::buildControlRow() {
     Command5 = button("");
     Shape1 = new Indicator(client_);
     Shape2 = new Indicator(client_);
+    Shape1->mirrorShownTo(&ctx.state.PadRunning);
+    Shape2->mirrorShownTo(&ctx.state.HoldOn);
     Text1 = new QLineEdit(QStringLiteral("0/0"), client_);
     Text1->setReadOnly(true);
     Text1->setFocusPolicy(Qt::NoFocus);
@@ -264,6 +268,14 @@ void CmdPadF::buildMenu() {
     HandShake = checkItem(FF, "Handshake With LDK");
     ASA = checkItem(FF, "Auto Start Apps");
     CAS = checkItem(FF, "Close After Apps Start");
+    // The other windows read these options from the program state.
+    const auto mirror = [this](QAction* item, bool ProgramState::*flag) {
+        connect(item, &QAction::toggled, this, [this, flag](bool on) { ctx.state.*flag = on; });
+    };
+    mirror(RCAS, &ProgramState::KeypadAutoStart);
+    mirror(FCAS, &ProgramState::BandscanAutoStart);
+    mirror(HandShake, &ProgramState::HandShake);
+    mirror(CAS, &ProgramState::CloseAfterAppsStart);
     EXp = menuBar_->addAction(QStringLiteral("Collapse"));
     FRC = menuBar_->addAction(QStringLiteral("Bandscanner"));
     ESA = menuBar_->addAction(QStringLiteral("Edit Start Apps"));
@@ -282,32 +294,14 @@ void CmdPadF::buildMenu() {
             Compress();
         }
     });
-    connect(FRC, &QAction::triggered, this, [this] { showOrLoad(QsySweep::Name); });
-    connect(ESA, &QAction::triggered, this, [this] { showOrLoad(Apps::Name); });
-    connect(Hlp, &QAction::triggered, this, [this] { showOrLoad(HlpF::Name); });
-}
-
-void CmdPadF::showOrLoad(const char* name) {
-    ProgramWindow* w = nullptr;
-    if (qstrcmp(name, QsySweep::Name) == 0) {
-        w = &ctx.windows.get<QsySweep>();
-    } else if (qstrcmp(name, Apps::Name) == 0) {
-        w = &ctx.windows.get<Apps>();
-    } else if (qstrcmp(name, HlpF::Name) == 0) {
-        w = &ctx.windows.get<HlpF>();
-    } else if (qstrcmp(name, Dirx::Name) == 0) {
-        w = &ctx.windows.get<Dirx>();
-    }
-    if (w != nullptr) {
-        w->show();
-        w->raise();
-        w->activateWindow();
-    }
+    connect(FRC, &QAction::triggered, this, [this] { ctx.actions.showWindow("QsySweep"); });
+    connect(ESA, &QAction::triggered, this, [this] { ctx.actions.showWindow("Apps"); });
+    connect(Hlp, &QAction::triggered, this, [this] { ctx.actions.showWindow(HlpF::Name); });
 }
 
 void CmdPadF::LD_Click() {
     Expand();
-    showOrLoad(Dirx::Name);
+    ctx.actions.showWindow(Dirx::Name);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -491,9 +485,7 @@ void CmdPadF::openWith(const QString& argumentText) {
 void CmdPadF::activationWork() {
     if (ASA->isChecked() && !ctx.state.AppsStarted) {
         ctx.state.AppsStarted = true;
-        Apps& apps = ctx.windows.get<Apps>();
-        apps.show();
-        apps.StartEm();
+        ctx.actions.startApps();
     }
 }
 
@@ -558,18 +550,8 @@ void CmdPadF::keypadAutoStart() {
     StopRequested = false;
     ctx.state.CycleSecs = 0;
     ctx.state.ElapsedSecs = 0;
-    if (!shown(ctx.windows.get<QsySweep>().Shape2) && !ctx.state.PadSending) {
+    if (!ctx.state.linkedClient() && !ctx.state.PadSending) {
         DoIt();
-    }
-}
-
-void CmdPadF::bandscanAutoStart() {
-    QsySweep& sweep = ctx.windows.get<QsySweep>();
-    sweep.show();
-    sweep.Compress();
-    sweep.COLx->setText(QStringLiteral("Expand"));
-    if (!shown(sweep.Shape2)) {
-        sweep.Command2_Click();
     }
 }
 
@@ -690,14 +672,15 @@ void CmdPadF::Timer1_Timer() {
     }
 
     // 2. Nothing runs: recover a channel left taken for 30 idle seconds.
-    QsySweep& sweep = ctx.windows.get<QsySweep>();
-    if (!shown(Shape1) && !shown(sweep.Shape1)) {
+    // Reading the sweep window's running dot loads that window.
+    ctx.actions.loadWindow("QsySweep");
+    if (!shown(Shape1) && !state.SweepRunning) {
         if (state.ChannelBusy) {
             ++state.StaleBusySecs;
             if (state.StaleBusySecs >= 30) {
                 state.StaleBusySecs = 0;
                 Shape1->setFillColor(Indicator::Red);
-                sweep.Shape1->setFillColor(Indicator::Red);
+                ctx.actions.sweepDotRed();
                 state.ChannelBusy = false;
                 releaseMarkerIfOwned();
             }
@@ -715,7 +698,7 @@ void CmdPadF::Timer1_Timer() {
         bump(state.CycleSecs);
     }
     bump(state.ElapsedSecs);
-    if (shown(sweep.Shape1)) {
+    if (state.SweepRunning) {
         bump(state.DwellSecs);
     }
 
@@ -739,14 +722,9 @@ void CmdPadF::Timer1_Timer() {
         DoIt();
     }
 
-    // 6.
-    sweepDuties();
-}
-
-void CmdPadF::sweepDuties() {
-    // The tick reads the sweep window's controls from the first second on, which loads
-    // it (hidden) and reads its settings.
-    QsySweep::tickDuties(ctx);
+    // 6. The sweep's duties. They read the sweep window's controls from the first
+    // second on, which loads it (hidden) and reads its settings.
+    ctx.actions.sweepTickDuties();
 }
 
 }  // namespace keyrelay

@@ -3,9 +3,9 @@
 #include <array>
 #include <cstdint>
 
-#include "ui/ProgramWindow.h"
 #include "cmdpad/CommandSet.h"
 #include "platform/Clock.h"
+#include "ui/ProgramWindow.h"
 
 class QAction;
 class QCheckBox;
@@ -60,10 +60,9 @@ public:
     void LoadFile();
     void SaveFile();
 
-    // What the launcher applies at the end of a launch ("Keypad Auto Start" and
-    // "Bandscan Auto Start").
+    // What the launcher applies at the end of a launch when "Keypad Auto Start" is
+    // checked.
     void keypadAutoStart();
-    void bandscanAutoStart();
 
     // The fields as one command set, and back.
     CommandSet commandSet() const;
@@ -145,11 +144,7 @@ private:
     void sequenceFailed(const std::string& description);
     // Release the marker after sending, when this program holds it and no hold is on.
     void releaseMarkerIfOwned();
-    void showOrLoad(const char* name);
     void LD_Click();
-
-    // Step 6 of the tick: the sweep's dwell, time windows and steps.
-    void sweepDuties();
 
     QMenuBar* menuBar_ = nullptr;
     QWidget* client_ = nullptr;

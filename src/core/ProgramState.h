@@ -45,6 +45,23 @@ struct ProgramState {
     // Launcher
     std::int16_t ClickOffset = 0;
     bool LaunchCancel = false;
+
+    // What the windows share. Each flag mirrors a control of the window that owns it (a
+    // dot shown, a menu item checked) and is kept by that window, so no window reads
+    // another window's controls; a window that is not loaded reads as all false.
+    bool PadRunning = false;           // the command pad's running dot
+    bool HoldOn = false;               // the command pad's hold dot
+    bool HandShake = false;            // "Handshake With LDK"
+    bool KeypadAutoStart = false;      // "Keypad Auto Start"
+    bool BandscanAutoStart = false;    // "Bandscan Auto Start"
+    bool CloseAfterAppsStart = false;  // "Close After Apps Start"
+    bool SweepRunning = false;         // the sweep window's running dot
+    bool LinkDotShown = false;         // the sweep window's green link dot
+    bool ServerDotShown = false;       // the sweep window's red server dot
+
+    // This program follows another program's sweep over the link: the green dot is shown
+    // and the red one is not.
+    bool linkedClient() const { return LinkDotShown && !ServerDotShown; }
 };
 
 }  // namespace keyrelay

@@ -8,14 +8,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "ui/AppContext.h"
-#include "ui/Indicator.h"
-#include "ui/Twips.h"
-#include "ui/WindowRegistry.h"
-#include "cmdpad/CmdPadF.h"
 #include "launcher/LaunchListFile.h"
 #include "launcher/LaunchRules.h"
 #include "platform/PlatformError.h"
+#include "ui/AppContext.h"
+#include "ui/Indicator.h"
+#include "ui/Twips.h"
+#include "ui/WindowActions.h"
+#include "ui/WindowRegistry.h"
 
 namespace keyrelay {
 
@@ -75,7 +75,6 @@ int rowTop(int row) {
 Apps::Apps(AppContext& context) : ProgramWindow(context, Name) {
     setWindowTitle(QStringLiteral("Start Apps"));
     buildControls();
-    cmdPad_ = &ctx.windows.get<CmdPadF>();
 
     const std::optional<LaunchList> list = LaunchListFile::read(ctx.settingsFolder);
     if (list) {
@@ -186,16 +185,12 @@ LaunchList Apps::currentList() const {
     return list;
 }
 
-CmdPadF* Apps::mainWindow() {
-    return cmdPad_ ? cmdPad_.data() : ctx.windows.ifLoaded<CmdPadF>();
-}
-
 void Apps::closingWork() {
     // A list that cannot be written keeps the old file whole; nothing is reported.
     LaunchListFile::write(ctx.settingsFolder, currentList());
 
-    CmdPadF* pad = mainWindow();
-    if (pad && pad->CAS->isChecked() && ctx.platform.dialogs.askYesNo(std::string(CloseQuestion))) {
+    if (ctx.state.CloseAfterAppsStart &&
+        ctx.platform.dialogs.askYesNo(std::string(CloseQuestion))) {
         ctx.endProgram();
     }
 }
@@ -307,19 +302,11 @@ void Apps::StartEm() {
         return;
     }
     launching_ = true;
-    // Closing the window during a wait must not delete it under this loop: the deletion
-    // waits for the end of the sequence.
-    setAttribute(Qt::WA_DeleteOnClose, false);
+    // Closing the window during a wait must not delete it under this loop.
+    const HandlerScope handler(*this);
     struct EndOfLaunch {
         Apps* apps;
-        ~EndOfLaunch() {
-            apps->launching_ = false;
-            if (apps->isUnloaded()) {
-                apps->deleteLater();
-            } else {
-                apps->setAttribute(Qt::WA_DeleteOnClose, true);
-            }
-        }
+        ~EndOfLaunch() { apps->launching_ = false; }
     } endOfLaunch{this};
 
     ProgramState& state = ctx.state;
@@ -372,17 +359,16 @@ void Apps::StartEm() {
         close();  // writes the list file; may end the program ("Close After Apps Start")
     }
 
-    CmdPadF* pad = mainWindow();
-    if (!pad || pad->isUnloaded()) {
+    if (!ctx.windows.isLoaded("CmdPadF")) {
         return;  // the program is shutting down
     }
-    const bool keypad = pad->RCAS->isChecked();
-    const bool bandscan = pad->FCAS->isChecked();
+    const bool keypad = ctx.state.KeypadAutoStart;
+    const bool bandscan = ctx.state.BandscanAutoStart;
     if (keypad) {
-        pad->keypadAutoStart();
+        ctx.actions.keypadAutoStart();
     }
     if (bandscan) {
-        pad->bandscanAutoStart();
+        ctx.actions.bandscanAutoStart();
     }
     emit autoStartsApplied(keypad, bandscan);
 }

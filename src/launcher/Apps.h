@@ -2,12 +2,11 @@
 
 #include <optional>
 
-#include <QPointer>
 #include <array>
 
-#include "ui/ProgramWindow.h"
 #include "launcher/LaunchList.h"
 #include "platform/WindowSystem.h"
+#include "ui/ProgramWindow.h"
 
 class QCheckBox;
 class QLabel;
@@ -16,7 +15,6 @@ class QPushButton;
 
 namespace keyrelay {
 
-class CmdPadF;
 class Indicator;
 
 // The launcher: up to six programs started one after another (each with its parameters,
@@ -82,7 +80,6 @@ protected:
 private:
     void buildControls();
     void showList(const LaunchList& list);
-    CmdPadF* mainWindow();
     // Moves the cursor to (x, y) and clicks the left button; failures are ignored.
     void clickAt(int x, int y);
     // The 1 s pause and the click at (right - ClickOffset, top + 10).
@@ -91,7 +88,6 @@ private:
     // when there is none or it cannot be measured.
     std::optional<ScreenRect> measureWindow(const char* titleFragment);
 
-    QPointer<CmdPadF> cmdPad_;
     bool launching_ = false;
 };
 

@@ -14,11 +14,6 @@
 #include <QtGlobal>
 #include <utility>
 
-#include "ui/AppContext.h"
-#include "ui/Indicator.h"
-#include "ui/Twips.h"
-#include "ui/WindowRegistry.h"
-#include "cmdpad/CmdPadF.h"
 #include "core/DayTime.h"
 #include "core/FrequencyText.h"
 #include "core/TextValue.h"
@@ -29,6 +24,10 @@
 #include "telnet/QsyCommand.h"
 #include "telnet/SkimmerTelnet.h"
 #include "telnet/TerminalF.h"
+#include "ui/AppContext.h"
+#include "ui/Indicator.h"
+#include "ui/Twips.h"
+#include "ui/WindowRegistry.h"
 
 #ifndef KEYRELAY_VERSION
 #define KEYRELAY_VERSION "0"
@@ -37,19 +36,6 @@
 namespace keyrelay {
 
 namespace {
-
-// Runs a function when the scope ends, also when it ends by an exception.
-class AtExit {
-public:
-    template <class F>
-    explicit AtExit(F&& f) : f_(std::forward<F>(f)) {}
-    ~AtExit() { f_(); }
-    AtExit(const AtExit&) = delete;
-    AtExit& operator=(const AtExit&) = delete;
-
-private:
-    std::function<void()> f_;
-};
 
 constexpr const char* AboutAddress = "https://keyrelay.example.org";
 
@@ -200,6 +186,9 @@ void QsySweep::buildControls() {
     Shape2->hide();
     Shape3 = new Indicator(form_);
     Shape3->hide();
+    Shape1->mirrorShownTo(&ctx.state.SweepRunning);
+    Shape2->mirrorShownTo(&ctx.state.LinkDotShown);
+    Shape3->mirrorShownTo(&ctx.state.ServerDotShown);
     // The numbers drawn in the link dots.
     for (QLabel** number : {&Label15, &Label14}) {
         *number = label("1");
@@ -500,22 +489,6 @@ void QsySweep::closingWork() {
         TxtStatus->setText(text);
         qWarning("%s", qPrintable(text));
     }
-    if (handlerDepth_ > 0) {
-        // A handler is waiting inside this window: let it finish before the object goes.
-        setAttribute(Qt::WA_DeleteOnClose, false);
-        deleteWhenIdle_ = true;
-    }
-}
-
-void QsySweep::enterHandler() {
-    ++handlerDepth_;
-}
-
-void QsySweep::leaveHandler() {
-    if (--handlerDepth_ == 0 && deleteWhenIdle_) {
-        deleteWhenIdle_ = false;
-        deleteLater();
-    }
 }
 
 void QsySweep::activationWork() {
@@ -548,29 +521,27 @@ bool QsySweep::telnetMode() const {
 }
 
 bool QsySweep::linkedClient() const {
-    return !Shape2->isHidden() && Shape3->isHidden();
-}
-
-CmdPadF* QsySweep::commandPad() {
-    return ctx.windows.ifLoaded<CmdPadF>();
-}
-
-bool QsySweep::handShakeChecked() {
-    CmdPadF* pad = commandPad();
-    return pad != nullptr && pad->HandShake->isChecked();
+    return ctx.state.linkedClient();
 }
 
 void QsySweep::releaseMarker() {
-    CmdPadF* pad = commandPad();
-    if (pad != nullptr && pad->HandShake->isChecked() && ctx.state.OwnMarker &&
-        pad->Shape2->isHidden()) {
-        pad->ClearBusy();
+    const ProgramState& state = ctx.state;
+    if (state.HandShake && state.OwnMarker && !state.HoldOn) {
+        ctx.marker.ClearBusy();
+    }
+}
+
+void QsySweep::autoStart() {
+    show();
+    Compress();
+    COLx->setText(QStringLiteral("Expand"));
+    if (!linkedClient()) {
+        Command2_Click();
     }
 }
 
 void QsySweep::Command2_Click() {
-    enterHandler();
-    AtExit leave([this] { leaveHandler(); });
+    HandlerScope handler(*this);
     if (!Shape1->isHidden()) {
         return;
     }
@@ -624,15 +595,14 @@ void QsySweep::StartIt() {
 }
 
 void QsySweep::DoIt() {
-    enterHandler();
-    AtExit leave([this] { leaveHandler(); });
+    HandlerScope handler(*this);
     ProgramState& st = ctx.state;
     try {
         if (!ViaTelnet->isChecked()) {
             ctx.delivery.ActivateWindow(TargetName->text());
         }
         const int line = ((st.SweepLine % Lines) + Lines) % Lines;
-        if (handShakeChecked() && ctx.marker.CheckBusy()) {
+        if (ctx.state.HandShake && ctx.marker.CheckBusy()) {
             return;  // another program holds the channel; the tick tries again
         }
         if (st.ChannelBusy) {
@@ -762,8 +732,7 @@ void QsySweep::advance(int line) {
 }
 
 void QsySweep::ForceSend() {
-    enterHandler();
-    AtExit leave([this] { leaveHandler(); });
+    HandlerScope handler(*this);
     if (!ViaTelnet->isChecked()) {
         Delivery& d = ctx.delivery;
         d.ActivateWindow(TargetName->text());
@@ -784,8 +753,7 @@ void QsySweep::ForceSend() {
 }
 
 void QsySweep::Sending_Click() {
-    enterHandler();
-    AtExit leave([this] { leaveHandler(); });
+    HandlerScope handler(*this);
     try {
         if (telnetMode()) {
             Telnet->sendIfConnected(Text1->text());

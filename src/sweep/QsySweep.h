@@ -4,9 +4,9 @@
 #include <array>
 #include <map>
 
-#include "ui/ProgramWindow.h"
 #include "sweep/SweepSettings.h"
 #include "sweep/SweepTickTarget.h"
+#include "ui/ProgramWindow.h"
 
 class QAction;
 class QCheckBox;
@@ -19,7 +19,6 @@ class QTcpSocket;
 
 namespace keyrelay {
 
-class CmdPadF;
 class Indicator;
 class SkimmerTelnet;
 
@@ -61,6 +60,9 @@ public:
     void ForceSend();
     void Compress();
     void Expand();
+    // "Bandscan Auto Start": shown collapsed and started, unless it follows another
+    // program's sweep over the link.
+    void autoStart();
 
     // Buttons and menu items.
     void Command1_Click();  // "Quit"
@@ -206,8 +208,6 @@ private:
     // Releases the busy marker when this program took it for the step and the command
     // pad's hold is not on.
     void releaseMarker();
-    bool handShakeChecked();
-    CmdPadF* commandPad();
 
     // Telnet session with the decoder:
     void buildTelnet();
@@ -234,12 +234,6 @@ private:
     QWidget* form_ = nullptr;  // the window's area below the menu bar; controls live here
     std::map<QObject*, QString> hints_;
     int layoutHeight_ = FullHeight;
-    // Handlers under way that may wait; the window is deleted only once none is left.
-    void enterHandler();
-    void leaveHandler();
-
-    int handlerDepth_ = 0;
-    bool deleteWhenIdle_ = false;
     bool activeSinceShown_ = false;
 };
 

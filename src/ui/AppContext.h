@@ -9,6 +9,7 @@
 
 namespace keyrelay {
 
+class WindowActions;
 class WindowRegistry;
 
 // What every window is handed: the program-wide state, the desktop services, and the
@@ -19,6 +20,8 @@ struct AppContext {
     Delivery& delivery;
     BusyMarker& marker;
     WindowRegistry& windows;
+    // What a window asks of another window (start the sweep, run the launch, ...).
+    WindowActions& actions;
     // The folder the settings files live in (the working folder in the program, a
     // temporary folder in tests). Paths are built as folder + "/" + name.
     QString settingsFolder;

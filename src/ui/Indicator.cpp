@@ -7,6 +7,26 @@ namespace keyrelay {
 
 Indicator::Indicator(QWidget* parent, const QColor& fill) : QWidget(parent), fill_(fill) {}
 
+Indicator::~Indicator() {
+    if (mirror_ != nullptr) {
+        *mirror_ = false;
+    }
+}
+
+void Indicator::mirrorShownTo(bool* flag) {
+    mirror_ = flag;
+    if (mirror_ != nullptr) {
+        *mirror_ = !isHidden();
+    }
+}
+
+void Indicator::setVisible(bool visible) {
+    QWidget::setVisible(visible);
+    if (mirror_ != nullptr) {
+        *mirror_ = !isHidden();
+    }
+}
+
 void Indicator::setFillColor(const QColor& color) {
     if (fill_ != color) {
         fill_ = color;

@@ -15,14 +15,23 @@ public:
 
     explicit Indicator(QWidget* parent, const QColor& fill = Red);
 
+    ~Indicator() override;
+
     QColor fillColor() const { return fill_; }
     void setFillColor(const QColor& color);
+
+    // Keeps `*flag` equal to "shown" (!isHidden()) from now until the dot is destroyed,
+    // when it becomes false: other windows read the flag instead of the dot. The flag
+    // must outlive the dot.
+    void mirrorShownTo(bool* flag);
+    void setVisible(bool visible) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QColor fill_;
+    bool* mirror_ = nullptr;
 };
 
 }  // namespace keyrelay

@@ -19,8 +19,22 @@ void ProgramWindow::closeEvent(QCloseEvent* event) {
     }
     unloaded_ = true;
     closingWork();
+    if (handlerDepth_ > 0) {
+        // A handler is waiting inside this window: it finishes on this object first.
+        setAttribute(Qt::WA_DeleteOnClose, false);
+    }
     event->accept();
     emit unloaded();
+}
+
+ProgramWindow::HandlerScope::HandlerScope(ProgramWindow& window) : window_(window) {
+    ++window_.handlerDepth_;
+}
+
+ProgramWindow::HandlerScope::~HandlerScope() {
+    if (--window_.handlerDepth_ == 0 && window_.unloaded_) {
+        window_.deleteLater();
+    }
 }
 
 bool ProgramWindow::event(QEvent* event) {

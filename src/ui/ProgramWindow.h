@@ -21,6 +21,20 @@ public:
     // True once the closing work has run; the object is about to be deleted.
     bool isUnloaded() const { return unloaded_; }
 
+    // Marks a handler that may wait (a nested event loop) for as long as it lives: a
+    // window closed meanwhile runs its closing work at once, but the object is deleted
+    // only once the last such handler has returned.
+    class HandlerScope {
+    public:
+        explicit HandlerScope(ProgramWindow& window);
+        ~HandlerScope();
+        HandlerScope(const HandlerScope&) = delete;
+        HandlerScope& operator=(const HandlerScope&) = delete;
+
+    private:
+        ProgramWindow& window_;
+    };
+
 signals:
     // Emitted after the closing work, when the window no longer counts as loaded.
     void unloaded();
@@ -39,6 +53,7 @@ protected:
 private:
     const char* name_;
     bool unloaded_ = false;
+    int handlerDepth_ = 0;
 };
 
 }  // namespace keyrelay

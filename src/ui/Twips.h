@@ -1,5 +1,7 @@
 #pragma once
 
+class QWidget;
+
 namespace keyrelay {
 
 // Window geometry is given in twips (1/1440 inch): 15 twips to a pixel at 96 dpi. The
@@ -14,6 +16,11 @@ public:
         return static_cast<int>(px >= 0 ? px + 0.5 : px - 0.5);
     }
     static int fromPixels(int pixels) { return fromPixels(pixels, screenDpi()); }
+
+    // Places a control at a twip position and size in its parent.
+    static void place(QWidget* control, int left, int top, int width, int height);
+    // Moves a control to a twip top, keeping its left edge.
+    static void setTop(QWidget* control, int top);
     static int fromPixels(int pixels, double dpi) {
         const double tw = pixels * 1440.0 / dpi;
         return static_cast<int>(tw >= 0 ? tw + 0.5 : tw - 0.5);

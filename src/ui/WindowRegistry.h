@@ -19,6 +19,7 @@ struct AppContext;
 class WindowRegistry {
 public:
     void setContext(AppContext& context) { context_ = &context; }
+    AppContext& context() const { return *context_; }
 
     template <class W>
     W& get() {
@@ -36,6 +37,7 @@ public:
     }
 
     bool isLoaded(const char* name) const { return find(name) != nullptr; }
+    ProgramWindow* ifLoaded(const char* name) const { return find(name); }
 
     // Closes the window if it is loaded, running its closing work; the window is gone
     // from the registry afterwards.

@@ -19,8 +19,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "ui/AppContext.h"
-#include "ui/WindowRegistry.h"
+#include "app/ProgramActions.h"
 #include "core/LineFile.h"
 #include "core/QtClock.h"
 #include "fakes/ScriptedDialogs.h"
@@ -28,6 +27,8 @@
 #include "launcher/LaunchListFile.h"
 #include "platform/NativeServices.h"
 #include "platform/PlatformError.h"
+#include "ui/AppContext.h"
+#include "ui/WindowRegistry.h"
 
 // Readable failure messages for texts.
 QT_BEGIN_NAMESPACE
@@ -97,7 +98,7 @@ protected:
                                                        native->processes(), clock, dialogs});
         delivery = std::make_unique<Delivery>(*platform);
         ctx = std::make_unique<AppContext>(AppContext{state, *platform, *delivery, marker, windows,
-                                                      dir.filePath("settings"),
+                                                      actions, dir.filePath("settings"),
                                                       [] { throw ProgramEnded{}; }});
         windows.setContext(*ctx);
         for (const char* sub : {"settings", "logs", "CwSkimmer", "tools"}) {
@@ -205,6 +206,7 @@ protected:
     ProgramState state;
     BusyMarker marker{state};
     WindowRegistry windows;
+    ProgramActions actions{windows};
     std::unique_ptr<Platform> platform;
     std::unique_ptr<Delivery> delivery;
     std::unique_ptr<AppContext> ctx;

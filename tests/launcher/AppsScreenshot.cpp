@@ -7,12 +7,13 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "ui/AppContext.h"
-#include "ui/Indicator.h"
-#include "ui/WindowRegistry.h"
 #include "fakes/FakePlatform.h"
 #include "launcher/Apps.h"
 #include "launcher/LaunchListFile.h"
+#include "support/TestProgram.h"
+#include "ui/AppContext.h"
+#include "ui/Indicator.h"
+#include "ui/WindowRegistry.h"
 
 using namespace keyrelay;
 
@@ -20,7 +21,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("launcher.png");
 
-    QTemporaryDir folder;
+    test::TestProgram program;
+    const QTemporaryDir& folder = program.folder;
+    FakePlatform& fake = program.fake;
     LaunchList list;
     list.rows[0] = {"C:\\Program Files\\Afreet\\CwSkimmer\\CwSkimmer.exe", "25", "", true, true};
     list.rows[1] = {"C:\\Program Files\\HDSDR\\HDSDR.exe", "10", "", true, true};
@@ -28,13 +31,7 @@ int main(int argc, char* argv[]) {
     list.rows[3] = {"/usr/bin/xterm", "1", "-geometry 80x24", true, false};
     LaunchListFile::write(folder.path(), list);
 
-    FakePlatform fake;
-    ProgramState state;
-    Delivery delivery(fake.platform());
-    BusyMarker marker(state);
-    WindowRegistry windows;
-    AppContext ctx{state, fake.platform(), delivery, marker, windows, folder.path(), [] {}};
-    windows.setContext(ctx);
+    WindowRegistry& windows = program.windows;
 
     Apps& apps = windows.get<Apps>();
     apps.Text1_LostFocus(0);  // places the decoder note under its row

@@ -13,15 +13,16 @@
 #include <QTemporaryDir>
 #include <ostream>
 
-#include "ui/AppContext.h"
-#include "ui/Indicator.h"
-#include "ui/Twips.h"
-#include "ui/WindowRegistry.h"
+#include "app/ProgramActions.h"
 #include "cmdpad/CmdPadF.h"
 #include "core/LineFile.h"
 #include "fakes/FakePlatform.h"
 #include "launcher/LaunchListFile.h"
 #include "sweep/QsySweep.h"
+#include "ui/AppContext.h"
+#include "ui/Indicator.h"
+#include "ui/Twips.h"
+#include "ui/WindowRegistry.h"
 
 // Readable failure messages for texts.
 QT_BEGIN_NAMESPACE
@@ -45,14 +46,10 @@ struct Program {
     Delivery delivery{fake.platform()};
     BusyMarker marker{state};
     WindowRegistry windows;
+    ProgramActions actions{windows};
     QTemporaryDir folder;
-    AppContext ctx{state,
-                   fake.platform(),
-                   delivery,
-                   marker,
-                   windows,
-                   folder.path(),
-                   [] { throw ProgramEnded{}; }};
+    AppContext ctx{state,   fake.platform(), delivery,      marker,
+                   windows, actions,         folder.path(), [] { throw ProgramEnded{}; }};
 
     Program() { windows.setContext(ctx); }
     ~Program() {

@@ -5,19 +5,20 @@
 #include <QTemporaryDir>
 #include <functional>
 
-#include "ui/AppContext.h"
-#include "core/ProgramState.h"
-#include "ui/WindowRegistry.h"
+#include "app/ProgramActions.h"
 #include "cmdpad/CmdPadF.h"
 #include "cmdpad/Dirx.h"
 #include "cmdpad/HlpF.h"
 #include "core/LineFile.h"
+#include "core/ProgramState.h"
 #include "delivery/BusyMarker.h"
 #include "delivery/Delivery.h"
 #include "fakes/FakePlatform.h"
 #include "launcher/Apps.h"
 #include "sweep/QsySweep.h"
 #include "telnet/TerminalF.h"
+#include "ui/AppContext.h"
+#include "ui/WindowRegistry.h"
 
 namespace keyrelay::test {
 
@@ -30,14 +31,16 @@ struct TestProgram {
     Delivery delivery{fake.platform()};
     BusyMarker marker{state};
     WindowRegistry windows;
+    ProgramActions actions{windows};
     int endRequests = 0;
     std::function<void()> onEnd;
-    AppContext ctx{state, fake.platform(), delivery, marker, windows, folder.path(), [this] {
-                       ++endRequests;
-                       if (onEnd) {
-                           onEnd();
-                       }
-                   }};
+    AppContext ctx{
+        state, fake.platform(), delivery, marker, windows, actions, folder.path(), [this] {
+            ++endRequests;
+            if (onEnd) {
+                onEnd();
+            }
+        }};
 
     TestProgram() {
         state.LogdeckFolder = folder.path() + QLatin1Char('/');

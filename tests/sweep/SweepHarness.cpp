@@ -8,8 +8,10 @@
 namespace keyrelay {
 
 SweepHarness::SweepHarness()
-    : delivery(fake.platform()), marker(state), ctx{state,   fake.platform(), delivery, marker,
-                                                    windows, dir.path(),      {}} {
+    : delivery(fake.platform()),
+      marker(state),
+      ctx{state, fake.platform(), delivery, marker, windows, actions, dir.path(), {}},
+      actions(windows) {
     windows.setContext(ctx);
     state.LogdeckFolder = dir.path() + QLatin1Char('/');
 }

@@ -5,14 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "ui/AppContext.h"
-#include "core/ProgramState.h"
-#include "ui/WindowRegistry.h"
+#include "app/ProgramActions.h"
 #include "cmdpad/CmdPadF.h"
+#include "core/ProgramState.h"
 #include "delivery/BusyMarker.h"
 #include "delivery/Delivery.h"
 #include "fakes/FakePlatform.h"
 #include "sweep/QsySweep.h"
+#include "ui/AppContext.h"
+#include "ui/WindowRegistry.h"
 
 namespace keyrelay {
 
@@ -53,6 +54,7 @@ public:
     BusyMarker marker;
     WindowRegistry windows;
     AppContext ctx;
+    ProgramActions actions;
 };
 
 }  // namespace keyrelay

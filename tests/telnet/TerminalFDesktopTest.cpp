@@ -3,14 +3,15 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "ui/AppContext.h"
-#include "ui/Twips.h"
-#include "ui/WindowRegistry.h"
 #include "core/QtClock.h"
 #include "delivery/BusyMarker.h"
 #include "delivery/Delivery.h"
 #include "fakes/FakePlatform.h"
+#include "support/TestProgram.h"
 #include "telnet/TerminalF.h"
+#include "ui/AppContext.h"
+#include "ui/Twips.h"
+#include "ui/WindowRegistry.h"
 
 namespace keyrelay {
 namespace {
@@ -18,14 +19,9 @@ namespace {
 // Under a real window manager the frame is only known after the window is shown: the
 // remembered outer size must still come back unchanged, load after load.
 TEST(TerminalFDesktop, RememberedGeometrySurvivesReopeningUnderAWindowManager) {
-    QTemporaryDir dir;
-    ProgramState state;
-    FakePlatform fake;
-    Delivery delivery(fake.platform());
-    BusyMarker marker(state);
-    WindowRegistry windows;
-    AppContext context{state, fake.platform(), delivery, marker, windows, dir.path(), [] {}};
-    windows.setContext(context);
+    test::TestProgram program;
+    const QTemporaryDir& dir = program.folder;
+    WindowRegistry& windows = program.windows;
     QtClock clock;
 
     const QString path = dir.filePath(QStringLiteral("TerminalF.txt"));

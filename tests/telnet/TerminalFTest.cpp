@@ -10,12 +10,13 @@
 #include <QTemporaryDir>
 #include <QTextCursor>
 
-#include "ui/AppContext.h"
-#include "ui/Twips.h"
-#include "ui/WindowRegistry.h"
+#include "app/ProgramActions.h"
 #include "delivery/BusyMarker.h"
 #include "delivery/Delivery.h"
 #include "fakes/FakePlatform.h"
+#include "ui/AppContext.h"
+#include "ui/Twips.h"
+#include "ui/WindowRegistry.h"
 
 namespace keyrelay {
 namespace {
@@ -49,7 +50,9 @@ protected:
     Delivery delivery{fake.platform()};
     BusyMarker marker{state};
     WindowRegistry windows;
-    AppContext context{state, fake.platform(), delivery, marker, windows, dir.path(), [] {}};
+    ProgramActions actions{windows};
+    AppContext context{state,   fake.platform(), delivery,   marker,
+                       windows, actions,         dir.path(), [] {}};
 };
 
 TEST_F(TerminalFTest, ChunksAreAddedByTheTwoThousandCharacterRule) {

@@ -9,15 +9,16 @@
 #include <cstdio>
 
 #include "SkimsimProcess.h"
-#include "ui/AppContext.h"
-#include "ui/WindowRegistry.h"
 #include "core/QtClock.h"
 #include "delivery/BusyMarker.h"
 #include "delivery/Delivery.h"
 #include "fakes/FakePlatform.h"
+#include "support/TestProgram.h"
 #include "telnet/QsyCommand.h"
 #include "telnet/SkimmerTelnet.h"
 #include "telnet/TerminalF.h"
+#include "ui/AppContext.h"
+#include "ui/WindowRegistry.h"
 
 using namespace keyrelay;
 
@@ -27,14 +28,9 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: terminal_shot OUTPUT.png\n");
         return 2;
     }
-    QTemporaryDir dir;
-    ProgramState state;
-    FakePlatform fake;
-    Delivery delivery(fake.platform());
-    BusyMarker marker(state);
-    WindowRegistry windows;
-    AppContext context{state, fake.platform(), delivery, marker, windows, dir.path(), [] {}};
-    windows.setContext(context);
+    test::TestProgram program;
+    ProgramState& state = program.state;
+    WindowRegistry& windows = program.windows;
 
     test::SkimsimProcess skimsim({QStringLiteral("--call"), QStringLiteral("DL0SIM")});
     if (skimsim.port() == 0) {
