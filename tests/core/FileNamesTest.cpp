@@ -9,56 +9,29 @@
 namespace keyrelay {
 namespace {
 
-class FileNamesTest : public ::testing::Test {
-protected:
+TEST(FileNames, FindsTheExactSpellingElseTheFirstFileMatchingWithoutCase) {
     QTemporaryDir dir;
-
-    void touch(const QString& name) {
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    for (const char* name : {"TerminalF.txt", "terminalf.txt", "QsySweep.txt"}) {
+        QFile file(dir.filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-};
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"StartApps.txt"_qs));
+    using Case = std::pair<const char*, const char*>;  // name, file found ("" for none)
+    for (const auto& [name, file] :
+         {Case{"QSYSWEEP.TXT", "QsySweep.txt"}, Case{"terminalf.txt", "terminalf.txt"},
+          Case{"TERMINALF.TXT", "TerminalF.txt"}, Case{"QsySweep.tx", ""},
+          Case{"startapps.txt", ""}, Case{"StartApps.txt", ""}, Case{"", ""}}) {
+        const QString found = FileNames::findIgnoringCase(dir.path(), QLatin1String(name));
+        EXPECT_EQ(found, *file ? dir.filePath(QLatin1String(file)) : QString()) << name;
+    }
+    EXPECT_EQ(FileNames::findIgnoringCase(dir.filePath(u"gone"_qs), u"QsySweep.txt"_qs), QString());
 
-TEST_F(FileNamesTest, FindsAFileWhoseNameDiffersOnlyInCase) {
-    touch(QStringLiteral("QsySweep.txt"));
-    EXPECT_EQ(FileNames::findIgnoringCase(dir.path(), QStringLiteral("Qsysweep.txt")),
-              dir.filePath(QStringLiteral("QsySweep.txt")));
-    EXPECT_EQ(FileNames::findIgnoringCase(dir.path(), QStringLiteral("QSYSWEEP.TXT")),
-              dir.filePath(QStringLiteral("QsySweep.txt")));
-}
-
-TEST_F(FileNamesTest, PrefersTheExactSpelling) {
-    touch(QStringLiteral("TerminalF.txt"));
-    touch(QStringLiteral("terminalf.txt"));
-    touch(QStringLiteral("Terminalf.txt"));
-    EXPECT_EQ(FileNames::findIgnoringCase(dir.path(), QStringLiteral("Terminalf.txt")),
-              dir.filePath(QStringLiteral("Terminalf.txt")));
-    EXPECT_EQ(FileNames::findIgnoringCase(dir.path(), QStringLiteral("terminalf.txt")),
-              dir.filePath(QStringLiteral("terminalf.txt")));
-    // No exact spelling: the first in name order.
-    EXPECT_EQ(FileNames::findIgnoringCase(dir.path(), QStringLiteral("TERMINALF.TXT")),
-              dir.filePath(QStringLiteral("TerminalF.txt")));
-}
-
-TEST_F(FileNamesTest, FindsNothingForOtherNamesFoldersOrAnEmptyName) {
-    touch(QStringLiteral("CmdPadF.ini"));
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("StartApps.txt")));
-    EXPECT_TRUE(FileNames::findIgnoringCase(dir.path(), QStringLiteral("CmdPadF.in")).isEmpty());
-    EXPECT_TRUE(FileNames::findIgnoringCase(dir.path(), QStringLiteral("startapps.txt")).isEmpty());
-    EXPECT_TRUE(FileNames::findIgnoringCase(dir.path(), QStringLiteral("StartApps.txt")).isEmpty());
-    EXPECT_TRUE(FileNames::findIgnoringCase(dir.path(), QString()).isEmpty());
-    EXPECT_TRUE(FileNames::findIgnoringCase(dir.filePath(QStringLiteral("gone")),
-                                            QStringLiteral("CmdPadF.ini"))
-                    .isEmpty());
-}
-
-TEST_F(FileNamesTest, EmptyFolderMeansTheWorkingFolder) {
-    touch(QStringLiteral("LastFile.txt"));
+    // No folder: the working folder, and the name alone.
     const QString before = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
-    const QString found = FileNames::findIgnoringCase(QString(), QStringLiteral("lastfile.TXT"));
+    const QString found = FileNames::findIgnoringCase(QString(), u"qsysweep.TXT"_qs);
     QDir::setCurrent(before);
-    EXPECT_EQ(found, QStringLiteral("LastFile.txt"));
+    EXPECT_EQ(found, u"QsySweep.txt"_qs);
 }
 
 }  // namespace

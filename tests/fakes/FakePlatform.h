@@ -14,22 +14,22 @@ namespace keyrelay {
 // the key injectors record which window had the focus.
 class FakePlatform {
 public:
-    FakePlatform();
+    FakePlatform() = default;
     FakePlatform(const FakePlatform&) = delete;
     FakePlatform& operator=(const FakePlatform&) = delete;
 
     Platform& platform() { return platform_; }
 
     VirtualClock clock;
-    FakeWindowSystem windows;
-    RecordingKeyInjector standardKeys;
-    RecordingKeyInjector alternateKeys;
-    FakeMouse mouse;
-    FakeProcesses processes;
+    FakeWindowSystem windows{clock};
+    RecordingKeyInjector standardKeys{clock, windows};
+    RecordingKeyInjector alternateKeys{clock, windows};
+    FakeMouse mouse{clock};
+    FakeProcesses processes{clock};
     ScriptedDialogs dialogs;
 
 private:
-    Platform platform_;
+    Platform platform_{windows, standardKeys, alternateKeys, mouse, processes, clock, dialogs};
 };
 
 }  // namespace keyrelay

@@ -20,14 +20,12 @@ public:
         std::string file;
         std::string parameters;
         WindowState state = WindowState::Normal;
-        std::int64_t atMs = 0;  // virtual time, when a clock was given
+        std::int64_t atMs = 0;  // virtual time
     };
 
-    explicit FakeProcesses(Clock* clock = nullptr) : clock_(clock) {}
+    explicit FakeProcesses(Clock& clock) : clock_(clock) {}
 
     void setModuleNames(std::vector<std::string> names) { names_ = std::move(names); }
-    void addModuleName(const std::string& name) { names_.push_back(name); }
-
     // While set, start() throws this and records nothing.
     void setStartFailure(std::optional<PlatformError> failure) {
         startFailure_ = std::move(failure);
@@ -36,14 +34,21 @@ public:
     void setOnStart(std::function<void(const Start&)> onStart) { onStart_ = std::move(onStart); }
 
     const std::vector<Start>& starts() const { return starts_; }
-    void clearStarts() { starts_.clear(); }
 
     std::vector<std::string> runningModuleNames() override { return names_; }
     void start(const std::string& folder, const std::string& file, const std::string& parameters,
-               WindowState state) override;
+               WindowState state) override {
+        if (startFailure_) {
+            throw *startFailure_;
+        }
+        starts_.push_back(Start{folder, file, parameters, state, clock_.elapsedMs()});
+        if (onStart_) {
+            onStart_(starts_.back());
+        }
+    }
 
 private:
-    Clock* clock_;
+    Clock& clock_;
     std::vector<std::string> names_;
     std::optional<PlatformError> startFailure_;
     std::function<void(const Start&)> onStart_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,23 +18,22 @@ public:
     struct Activation {
         WindowHandle handle = 0;
         std::string title;
-        std::int64_t atMs = 0;  // virtual time, when a clock was given
+        std::int64_t atMs = 0;  // virtual time
     };
 
-    // `clock` (may be null) stamps the activations.
-    explicit FakeWindowSystem(Clock* clock = nullptr) : clock_(clock) {}
+    explicit FakeWindowSystem(Clock& clock) : clock_(clock) {}
 
     // Adds a window below the ones already there, so windows added in turn are listed in
-    // that order. Handles start at 0x100 and are never reused.
-    WindowHandle addWindow(const std::string& title, ScreenRect rect = {});
-    // Adds a window on top of the others.
-    WindowHandle addWindowOnTop(const std::string& title, ScreenRect rect = {});
-    void removeWindow(WindowHandle handle);
-    void setTitle(WindowHandle handle, const std::string& title);
-    void setRect(WindowHandle handle, ScreenRect rect);
+    // that order. Handles start at 0x100.
+    WindowHandle addWindow(const std::string& title, ScreenRect rect = {}) {
+        windows_.push_back(Window{{nextHandle_, title}, rect});
+        return nextHandle_++;
+    }
 
     // The window on top (the one with the focus), if any.
-    std::optional<TopLevelWindow> foreground() const;
+    std::optional<TopLevelWindow> foreground() const {
+        return windows_.empty() ? std::nullopt : std::optional<TopLevelWindow>(windows_.front());
+    }
 
     // While set, activate() throws this instead of activating.
     void setActivateFailure(std::optional<PlatformError> failure) {
@@ -41,24 +41,36 @@ public:
     }
 
     const std::vector<Activation>& activations() const { return activations_; }
-    // Titles of the activated windows, in order.
-    std::vector<std::string> activatedTitles() const;
     void clearActivations() { activations_.clear(); }
 
-    std::vector<TopLevelWindow> topLevelWindows() override;
-    void activate(WindowHandle window) override;
-    ScreenRect windowRect(WindowHandle window) override;
+    std::vector<TopLevelWindow> topLevelWindows() override {
+        return {windows_.begin(), windows_.end()};
+    }
+    void activate(WindowHandle window) override {
+        if (activateFailure_) {
+            throw *activateFailure_;
+        }
+        const auto it = find(window);
+        std::rotate(windows_.begin(), it, it + 1);
+        activations_.push_back(Activation{window, windows_.front().title, clock_.elapsedMs()});
+    }
+    ScreenRect windowRect(WindowHandle window) override { return find(window)->rect; }
 
 private:
-    struct Window {
-        WindowHandle handle;
-        std::string title;
+    struct Window : TopLevelWindow {
         ScreenRect rect;
     };
 
-    std::vector<Window>::iterator find(WindowHandle handle);
+    std::vector<Window>::iterator find(WindowHandle handle) {
+        const auto it = std::find_if(windows_.begin(), windows_.end(),
+                                     [handle](const Window& w) { return w.handle == handle; });
+        if (it == windows_.end()) {
+            throw PlatformError(errors::InvalidArgument, "No such window");
+        }
+        return it;
+    }
 
-    Clock* clock_;
+    Clock& clock_;
     std::vector<Window> windows_;
     WindowHandle nextHandle_ = 0x100;
     std::optional<PlatformError> activateFailure_;

@@ -5,28 +5,18 @@
 namespace keyrelay::test {
 
 SkimsimProcess::SkimsimProcess(const QStringList& extraArgs) {
-    process_.setProgram(QStringLiteral(SKIMSIM_PATH));
-    process_.setArguments(QStringList{QStringLiteral("--port"), QStringLiteral("0"),
-                                      QStringLiteral("--log"), dir_.filePath("skimsim.log")} +
-                          extraArgs);
-    process_.setProcessChannelMode(QProcess::SeparateChannels);
-    process_.start();
-    if (!process_.waitForStarted(10000)) {
-        return;
-    }
+    const QStringList args{u"--port"_qs, u"0"_qs, u"--log"_qs, dir_.filePath(u"skimsim.log"_qs)};
+    process_.start(QStringLiteral(SKIMSIM_PATH), args + extraArgs);
     // The first line on its output is the port it listens on.
-    while (!process_.canReadLine() && process_.waitForReadyRead(10000)) {
+    while (process_.waitForStarted(10000) && !process_.canReadLine() &&
+           process_.waitForReadyRead(10000)) {
     }
-    if (process_.canReadLine()) {
-        port_ = static_cast<quint16>(process_.readLine().trimmed().toUInt());
-    }
+    port_ = static_cast<quint16>(process_.readLine().trimmed().toUInt());
 }
 
 SkimsimProcess::~SkimsimProcess() {
-    if (process_.state() != QProcess::NotRunning) {
-        process_.kill();
-        process_.waitForFinished(10000);
-    }
+    process_.kill();
+    process_.waitForFinished(10000);
 }
 
 void SkimsimProcess::command(const QString& line) {
@@ -35,21 +25,17 @@ void SkimsimProcess::command(const QString& line) {
 }
 
 QString SkimsimProcess::log() const {
-    QFile file(dir_.filePath("skimsim.log"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return QString::fromLatin1(file.readAll());
+    QFile file(dir_.filePath(u"skimsim.log"_qs));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
 }
 
 QStringList SkimsimProcess::received() const {
     QStringList lines;
-    const QString marker = QStringLiteral(" < ");
-    for (const QString& line : log().split(QLatin1Char('\n'))) {
-        const qsizetype at = line.indexOf(marker);
+    for (const QString& line : log().split(u'\n')) {
+        const qsizetype at = line.indexOf(u" < "_qs);
         if (at >= 0) {
             // The log shows a received CR as a backslash and an "r".
-            lines.append(line.mid(at + marker.size()).replace(u"\\r"_qs, u"\r"_qs));
+            lines.append(line.mid(at + 3).replace(u"\\r"_qs, u"\r"_qs));
         }
     }
     return lines;

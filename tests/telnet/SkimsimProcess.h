@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QProcess>
-#include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -18,7 +17,6 @@ public:
     quint16 port() const { return port_; }
     // A command line on its standard input ("spot", "send TEXT", "drop").
     void command(const QString& line);
-    // The log so far.
     QString log() const;
     // The lines it received, in order, a CR before the line feed kept ("SKIMMER/QSY 14000\r").
     QStringList received() const;
