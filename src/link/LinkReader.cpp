@@ -1,0 +1,236 @@
+#include "link/LinkReader.h"
+
+#include <stdexcept>
+
+#include "link/LinkMessage.h"
+
+namespace keyrelay {
+
+namespace {
+
+// A check box takes 0 or 1 only; anything else fails the message.
+int checkBoxValue(bool isNumber, int value) {
+    if (!isNumber || (value != 0 && value != 1)) {
+        throw std::invalid_argument("not a check box value");
+    }
+    return value;
+}
+
+// "&IN": the leading digits ("1IN" is 1).
+int includeValue(const QString& payload) {
+    qsizetype digits = 0;
+    while (digits < payload.size() && payload.at(digits).isDigit()) {
+        ++digits;
+    }
+    if (digits == 0) {
+        return 0;
+    }
+    bool ok = false;
+    const int value = payload.left(digits).toInt(&ok);
+    return checkBoxValue(ok, value);
+}
+
+// "&C": a whole number.
+int cycleBandsValue(const QString& payload) {
+    bool ok = false;
+    const int value = payload.trimmed().toInt(&ok);
+    return checkBoxValue(ok, value);
+}
+
+}  // namespace
+
+void LinkReader::receive(QStringView text) {
+    buffer_.append(text);
+    if (buffer_.isEndOnly()) {
+        buffer_.clear();
+        return;
+    }
+    runPasses();
+}
+
+void LinkReader::runPasses() {
+    buffer_.keepWithinCapacity();
+    for (int pass = 1;; ++pass) {
+        bool ends = false;
+        if (role_ == Role::Server) {
+            try {
+                ends = serverPass();
+            } catch (const std::exception&) {
+                return;  // the server ends its handling silently
+            }
+        } else {
+            ends = clientPass();
+        }
+        if (ends) {
+            return;
+        }
+        clock_.waitMs(PassPauseMs);
+        if (pass >= MaxPasses) {
+            return;
+        }
+        if (buffer_.isEmpty()) {
+            for (int i = 0; i < 3; ++i) {
+                clock_.yield();
+            }
+            return;
+        }
+    }
+}
+
+bool LinkReader::serverPass() {
+    if (buffer_.removeWhole(LinkMessage::Send)) {
+        target_.sendOwnTable();
+        return true;
+    }
+    if (buffer_.find(LinkMessage::KeepAliveProbe) != 0) {
+        target_.sendReply(LinkMessage::Ok.toString());
+        buffer_.removeWhole(LinkMessage::KeepAliveProbe);
+        return true;
+    }
+    if (buffer_.removeWhole(LinkMessage::Ok)) {
+        target_.markSenderAnswered();
+        return true;
+    }
+    if (const auto command = buffer_.complete(u"&X")) {
+        target_.applyCommand(command->payload);
+        buffer_.clear();
+        return true;
+    }
+    tableStep();
+    if (buffer_.removeWhole(LinkMessage::Start)) {
+        target_.start();
+        return true;
+    }
+    if (buffer_.removeWhole(LinkMessage::Stop)) {
+        target_.stop();
+        return true;
+    }
+    settingsStep();
+    return false;
+}
+
+bool LinkReader::clientPass() {
+    step([this] {
+        if (buffer_.removeWhole(LinkMessage::Send)) {
+            target_.sendOwnTable();
+        }
+    });
+    step([this] {
+        if (buffer_.find(u"&KA") == 0) {
+            return;
+        }
+        // Answered before the rest is looked at, so the server counts this client as
+        // alive also while the keep-alive is still on its way.
+        target_.sendReply(LinkMessage::Ok.toString());
+        if (const auto keepAlive = buffer_.complete(u"&KA")) {
+            target_.showKeepAlive(keepAlive->payload.startsWith(QLatin1Char('Y')),
+                                  keepAlive->payload.mid(1));
+            buffer_.remove(*keepAlive);
+        }
+    });
+    if (buffer_.removeWhole(LinkMessage::Ok)) {
+        return true;
+    }
+    step([this] { tableStep(); });
+    // Start and Stop may run the event loop; the message is looked up again afterwards.
+    step([this] {
+        if (buffer_.find(LinkMessage::Start) != 0) {
+            target_.start();
+            buffer_.removeWhole(LinkMessage::Start);
+        }
+    });
+    step([this] {
+        if (buffer_.find(LinkMessage::Stop) != 0) {
+            target_.stop();
+            buffer_.removeWhole(LinkMessage::Stop);
+        }
+    });
+    step([this] { settingsStep(); });
+    return false;
+}
+
+void LinkReader::tableStep() {
+    if (!buffer_.contains(u"&") || !buffer_.contains(LinkMessage::Terminator) ||
+        buffer_.contains(LinkMessage::Start) || buffer_.contains(LinkMessage::Stop)) {
+        return;
+    }
+    // A table message always ends with "&C", "&T", "&P", "&SU" and perhaps "&R". Until its
+    // "&SU" is complete the table has not arrived whole (TCP may deliver it in pieces), and
+    // emptying the rows now would lose the rows still on their way.
+    if (!buffer_.complete(u"&SU")) {
+        return;
+    }
+    static constexpr std::pair<const char16_t*, QString SweepSettings::Row::*> texts[] = {
+        {u"&S", &SweepSettings::Row::StartFreq},  {u"&E", &SweepSettings::Row::EndFreq},
+        {u"&I", &SweepSettings::Row::IncH},       {u"&D", &SweepSettings::Row::DurSec},
+        {u"&ST", &SweepSettings::Row::StartTime}, {u"&ET", &SweepSettings::Row::EndTime},
+    };
+    SweepSettings fields = target_.sweepFields();
+    try {
+        for (int r = 0; r < SweepSettings::Lines; ++r) {
+            SweepSettings::Row& row = fields.rows.at(static_cast<std::size_t>(r));
+            const QString digit = QString::number(r);
+            for (const auto& [tag, member] : texts) {
+                row.*member = QString();
+            }
+            for (const auto& [tag, member] : texts) {
+                step([&, tag = tag, member = member] {
+                    if (const auto message = buffer_.complete(QString::fromUtf16(tag) + digit)) {
+                        row.*member = message->payload;
+                        buffer_.remove(*message);
+                    }
+                });
+            }
+            step([&] {
+                if (const auto message = buffer_.complete(QStringLiteral("&IN") + digit)) {
+                    row.IncCheck = includeValue(message->payload);
+                    buffer_.remove(*message);
+                }
+            });
+        }
+    } catch (const std::exception&) {
+        // The server ends here; what was read before stays applied, as its messages are
+        // gone from the buffer.
+        target_.setSweepFields(fields);
+        throw;
+    }
+    target_.setSweepFields(fields);
+}
+
+void LinkReader::settingsStep() {
+    SweepSettings fields = target_.sweepFields();
+    bool changed = false;
+    const auto apply = [&](QStringView tag, const std::function<void(const QString&)>& set) {
+        step([&] {
+            if (const auto message = buffer_.complete(tag)) {
+                set(message->payload);
+                buffer_.remove(*message);
+                changed = true;
+            }
+        });
+    };
+    // "&C" comes first and is the only one that can fail, so a server that ends here has
+    // changed nothing.
+    apply(u"&C", [&](const QString& p) { fields.CycleBands = cycleBandsValue(p); });
+    apply(u"&T", [&](const QString& p) { fields.TargetName = p; });
+    apply(u"&P", [&](const QString& p) { fields.PrefixStr = p; });
+    apply(u"&SU", [&](const QString& p) { fields.SufixStr = p; });
+    apply(u"&R", [&](const QString& p) { fields.ReturnApp = p; });
+    if (changed) {
+        target_.setSweepFields(fields);
+    }
+}
+
+void LinkReader::step(const std::function<void()>& work) {
+    if (role_ == Role::Server) {
+        work();
+        return;
+    }
+    try {
+        work();
+    } catch (const std::exception&) {
+        // A failing step on the client is skipped; the pass goes on.
+    }
+}
+
+}  // namespace keyrelay
