@@ -154,10 +154,13 @@ void LinkReader::tableStep() {
         buffer_.contains(LinkMessage::Start) || buffer_.contains(LinkMessage::Stop)) {
         return;
     }
-    // A table message always ends with "&C", "&T", "&P", "&SU" and perhaps "&R". Until its
-    // "&SU" is complete the table has not arrived whole (TCP may deliver it in pieces), and
-    // emptying the rows now would lose the rows still on their way.
-    if (!buffer_.complete(u"&SU")) {
+    // Rows are applied only from a whole table. Its rows always end with row 7's "&IN7"
+    // message; until that is complete the rows have not all arrived (TCP may deliver a
+    // table in pieces), and emptying them now would lose the rows still on their way, or
+    // let a later piece that holds no rows empty them again. The rows' own end is the mark,
+    // not the table's closing "&SU": the settings step may already have taken "&SU" in a
+    // pass in which "&START////" held the rows back.
+    if (!buffer_.complete(u"&IN7")) {
         return;
     }
     static constexpr std::pair<const char16_t*, QString SweepSettings::Row::*> texts[] = {
