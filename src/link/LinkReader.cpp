@@ -1,6 +1,8 @@
 #include "link/LinkReader.h"
 
+#include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include "link/LinkMessage.h"
 
@@ -8,16 +10,16 @@ namespace keyrelay {
 
 namespace {
 
-// A check box takes 0 or 1 only; anything else fails the message.
-int checkBoxValue(bool isNumber, int value) {
+// A check box takes 0 or 1 only.
+std::optional<int> checkBoxValue(bool isNumber, int value) {
     if (!isNumber || (value != 0 && value != 1)) {
-        throw std::invalid_argument("not a check box value");
+        return std::nullopt;
     }
     return value;
 }
 
-// "&IN": the leading digits ("1IN" is 1).
-int includeValue(const QString& payload) {
+// "&IN": the leading digits ("1IN" is 1, none is 0).
+std::optional<int> includeValue(const QString& payload) {
     qsizetype digits = 0;
     while (digits < payload.size() && payload.at(digits).isDigit()) {
         ++digits;
@@ -31,7 +33,7 @@ int includeValue(const QString& payload) {
 }
 
 // "&C": a whole number.
-int cycleBandsValue(const QString& payload) {
+std::optional<int> cycleBandsValue(const QString& payload) {
     bool ok = false;
     const int value = payload.trimmed().toInt(&ok);
     return checkBoxValue(ok, value);
@@ -110,12 +112,12 @@ bool LinkReader::serverPass() {
 }
 
 bool LinkReader::clientPass() {
-    step([this] {
+    clientStep([this] {
         if (buffer_.removeWhole(LinkMessage::Send)) {
             target_.sendOwnTable();
         }
     });
-    step([this] {
+    clientStep([this] {
         if (buffer_.find(u"&KA") == 0) {
             return;
         }
@@ -131,21 +133,21 @@ bool LinkReader::clientPass() {
     if (buffer_.removeWhole(LinkMessage::Ok)) {
         return true;
     }
-    step([this] { tableStep(); });
+    clientStep([this] { tableStep(); });
     // Start and Stop may run the event loop; the message is looked up again afterwards.
-    step([this] {
+    clientStep([this] {
         if (buffer_.find(LinkMessage::Start) != 0) {
             target_.start();
             buffer_.removeWhole(LinkMessage::Start);
         }
     });
-    step([this] {
+    clientStep([this] {
         if (buffer_.find(LinkMessage::Stop) != 0) {
             target_.stop();
             buffer_.removeWhole(LinkMessage::Stop);
         }
     });
-    step([this] { settingsStep(); });
+    clientStep([this] { settingsStep(); });
     return false;
 }
 
@@ -169,66 +171,66 @@ void LinkReader::tableStep() {
         {u"&ST", &SweepSettings::Row::StartTime}, {u"&ET", &SweepSettings::Row::EndTime},
     };
     SweepSettings fields = target_.sweepFields();
-    try {
-        for (int r = 0; r < SweepSettings::Lines; ++r) {
-            SweepSettings::Row& row = fields.rows.at(static_cast<std::size_t>(r));
-            const QString digit = QString::number(r);
-            for (const auto& [tag, member] : texts) {
-                row.*member = QString();
-            }
-            for (const auto& [tag, member] : texts) {
-                step([&, tag = tag, member = member] {
-                    if (const auto message = buffer_.complete(QString::fromUtf16(tag) + digit)) {
-                        row.*member = message->payload;
-                        buffer_.remove(*message);
-                    }
-                });
-            }
-            step([&] {
-                if (const auto message = buffer_.complete(QStringLiteral("&IN") + digit)) {
-                    row.IncCheck = includeValue(message->payload);
-                    buffer_.remove(*message);
-                }
-            });
+    for (int r = 0; r < SweepSettings::Lines; ++r) {
+        SweepSettings::Row& row = fields.rows.at(static_cast<std::size_t>(r));
+        const QString digit = QString::number(r);
+        for (const auto& [tag, member] : texts) {
+            row.*member = QString();
         }
-    } catch (const std::exception&) {
-        // The server ends here; what was read before stays applied, as its messages are
-        // gone from the buffer.
-        target_.setSweepFields(fields);
-        throw;
+        for (const auto& [tag, member] : texts) {
+            if (const auto message = buffer_.complete(QString::fromUtf16(tag) + digit)) {
+                row.*member = message->payload;
+                buffer_.remove(*message);
+            }
+        }
+        if (const auto message = buffer_.complete(QStringLiteral("&IN") + digit)) {
+            // Peers send 0 or 1; any other number leaves the include mark as it is.
+            if (const std::optional<int> value = includeValue(message->payload)) {
+                row.IncCheck = *value;
+            }
+            buffer_.remove(*message);
+        }
     }
     target_.setSweepFields(fields);
 }
 
 void LinkReader::settingsStep() {
+    static constexpr std::pair<const char16_t*, QString SweepSettings::*> texts[] = {
+        {u"&T", &SweepSettings::TargetName},
+        {u"&P", &SweepSettings::PrefixStr},
+        {u"&SU", &SweepSettings::SufixStr},
+        {u"&R", &SweepSettings::ReturnApp},
+    };
     SweepSettings fields = target_.sweepFields();
     bool changed = false;
-    const auto apply = [&](QStringView tag, const std::function<void(const QString&)>& set) {
-        step([&] {
-            if (const auto message = buffer_.complete(tag)) {
-                set(message->payload);
-                buffer_.remove(*message);
-                changed = true;
-            }
-        });
-    };
-    // "&C" comes first and is the only one that can fail, so a server that ends here has
-    // changed nothing.
-    apply(u"&C", [&](const QString& p) { fields.CycleBands = cycleBandsValue(p); });
-    apply(u"&T", [&](const QString& p) { fields.TargetName = p; });
-    apply(u"&P", [&](const QString& p) { fields.PrefixStr = p; });
-    apply(u"&SU", [&](const QString& p) { fields.SufixStr = p; });
-    apply(u"&R", [&](const QString& p) { fields.ReturnApp = p; });
+    if (const auto message = buffer_.complete(u"&C")) {
+        const std::optional<int> value = cycleBandsValue(message->payload);
+        if (!value && role_ == Role::Server) {
+            // Not a whole number a check box takes: the server ends its handling here,
+            // having changed nothing, and the message stays.
+            throw std::invalid_argument("not a check box value");
+        }
+        // The client skips the value and drops the message, so that it does not fail again
+        // in every later pass.
+        if (value) {
+            fields.CycleBands = *value;
+        }
+        buffer_.remove(*message);
+        changed = true;
+    }
+    for (const auto& [tag, member] : texts) {
+        if (const auto message = buffer_.complete(QStringView(tag))) {
+            fields.*member = message->payload;
+            buffer_.remove(*message);
+            changed = true;
+        }
+    }
     if (changed) {
         target_.setSweepFields(fields);
     }
 }
 
-void LinkReader::step(const std::function<void()>& work) {
-    if (role_ == Role::Server) {
-        work();
-        return;
-    }
+void LinkReader::clientStep(const std::function<void()>& work) {
     try {
         work();
     } catch (const std::exception&) {

@@ -52,9 +52,9 @@ private:
     void tableStep();
     // "&C", "&T", "&P", "&SU", "&R": each sets its field when it is there.
     void settingsStep();
-    // Runs one step of a pass: on the client a failure skips it, on the server it ends the
-    // handling.
-    void step(const std::function<void()>& work);
+    // Runs one step of the client's pass: a failure skips it. (On the server a failure
+    // ends the handling.)
+    void clientStep(const std::function<void()>& work);
 
     LinkBufferText buffer_;
     Clock& clock_;

@@ -7,6 +7,7 @@
 #include "link/LinkBufferText.h"
 #include "link/LinkMessage.h"
 #include "link/LinkReader.h"
+#include "platform/PlatformError.h"
 
 namespace keyrelay {
 namespace {
@@ -14,11 +15,14 @@ namespace {
 using Role = LinkReader::Role;
 using Calls = std::vector<std::string>;
 
-// The sweep window and its socket as the reader sees them: calls are recorded in order.
-struct RecordingTarget : LinkTarget {
+struct RecordingTarget : LinkTarget {  // the window and its socket, as the reader sees them
     Calls calls;
     SweepSettings fields;
-    void sendReply(const QString& m) override { calls.push_back("reply " + m.toStdString()); }
+    bool failReplies = false;  // the socket has been closed
+    void sendReply(const QString& m) override {
+        calls.push_back(failReplies ? throw PlatformError(10053, "closed")
+                                    : "reply " + m.toStdString());
+    }
     void sendOwnTable() override { calls.push_back("table"); }
     void start() override { calls.push_back("start"); }
     void stop() override { calls.push_back("stop"); }
@@ -45,10 +49,11 @@ SweepSettings sentTable() {
 }
 const QString table = LinkMessage::composeTable(sentTable());
 
-// One program's receive buffer, clock and sweep window (row 2 and ReturnApp not a table's).
+// One program's receive buffer, clock and sweep window (rows 2, 7 and ReturnApp not a table's).
 struct Link {
     Link() {
         target.fields.rows[2].StartFreq = "3500";
+        target.fields.rows[7].IncCheck = 1;
         target.fields.ReturnApp = "old";
     }
     void receive(Role role, const QString& text) {
@@ -120,7 +125,6 @@ TEST(LinkBufferText, FindsEachMessageAndItsPayloadWithin1024Characters) {
     }
 }
 
-// Arrivals one after another on one program's buffer, each with the calls it makes.
 TEST(LinkReader, HandlesEachArrivalInTheRolesOrder) {
     using Arrival = std::pair<std::string, Calls>;  // text, calls it makes
     struct Case {
@@ -191,19 +195,17 @@ TEST(LinkReader, AppliesATableOnceItsRowsHaveAllArrived) {
 }
 
 TEST(LinkReader, FailureEndsTheServersHandlingAndSkipsTheClientsStep) {
-    QString badInclude = table;
-    badInclude.replace("&IN51IN", "&IN52IN");
     for (const Role role : {Role::Server, Role::Client}) {
         const bool client = role == Role::Client;
         Link link;
-        link.receive(role, "&C2////&TX////");
+        link.receive(role, "&IN72IN////&C2////&TX////");    // 2 is no check box value
+        EXPECT_EQ(link.target.fields.rows[7].IncCheck, 1);  // an include mark is just kept
         EXPECT_EQ(link.target.fields.TargetName == "X", client);
-        EXPECT_EQ(link.buffer.toStdString(), client ? "&C2////" : "&C2////&TX////");
-        Link other;
-        other.receive(role, badInclude);
-        EXPECT_TRUE(other.target.fields.rows[5].StartFreq == "14000");  // before the failure
-        EXPECT_EQ(other.target.fields.rows[5].IncCheck, 0);
-        EXPECT_EQ(other.target.fields.TargetName == "CW Skimmer", client);
+        EXPECT_EQ(link.buffer.toStdString(), client ? "" : "&C2////&TX////");
+        Link closed;
+        closed.target.failReplies = true;
+        closed.receive(role, "&KA////&STOP////");
+        EXPECT_EQ(closed.target.calls, client ? Calls{"stop"} : Calls{});
     }
 }
 
