@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,185 +11,82 @@
 namespace keyrelay {
 namespace {
 
+// Two programs sharing the marker's folder, as the program and its companion do; only the
+// first one has a Hold indicator.
 class BusyMarkerTest : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
-    ProgramState state;
-    BusyMarker marker{state};
-    bool holdLit = false;
-
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        state.LogdeckFolder = dir.path() + QLatin1Char('/');
+        state.LogdeckFolder = other.LogdeckFolder = dir.path() + QLatin1Char('/');
         marker.setHoldSource([this] { return holdLit; });
     }
 
-    QString markerPath() const { return dir.filePath(QStringLiteral("77qwaz48.uu")); }
-    bool markerThere() const { return QFile::exists(markerPath()); }
-    QByteArray markerBytes() const {
-        QFile f(markerPath());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    // A marker made by the companion program.
-    void putForeignMarker() {
-        QFile f(markerPath());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("LDK\r\n");
-    }
+    QTemporaryDir dir;
+    ProgramState state, other;
+    BusyMarker marker{state}, otherMarker{other};
+    bool holdLit = false;
 };
 
-TEST_F(BusyMarkerTest, FreeChannelIsTakenWithTheMarkerAndASecondCheckIsBusy) {
-    EXPECT_EQ(marker.path(), markerPath());
+TEST_F(BusyMarkerTest, FirstCheckTakesTheChannelUntilItIsCleared) {
+    EXPECT_EQ(marker.path(), dir.filePath(QStringLiteral("77qwaz48.uu")));
     EXPECT_FALSE(marker.CheckBusy());
     EXPECT_TRUE(state.OwnMarker);
-    EXPECT_EQ(markerBytes(), QByteArray("XX\r\n"));
-
+    QFile file(marker.path());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("XX\r\n"));
     EXPECT_TRUE(marker.CheckBusy());
-    EXPECT_EQ(state.BusyWaitCount, 2);
-    EXPECT_TRUE(state.OwnMarker);
-}
+    EXPECT_TRUE(otherMarker.CheckBusy() && otherMarker.CheckBusy());
+    EXPECT_EQ(other.BusyWaitCount, 4) << "without a Hold indicator it counts as dark";
 
-// Checks on a foreign marker: it counts as stale once the weight passes 30, is deleted by
-// that check (still busy) and taken by the next.
-struct StaleCase {
-    const char* name;
-    bool holdLit;
-    int deletingCheck;
-};
-
-void PrintTo(const StaleCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class StaleMarker : public BusyMarkerTest, public ::testing::WithParamInterface<StaleCase> {};
-
-TEST_P(StaleMarker, IsDeletedAfterThirtyWeightAndTakenByTheNextCheck) {
-    holdLit = GetParam().holdLit;
-    putForeignMarker();
-    const int deleting = GetParam().deletingCheck;
-    for (int check = 1; check < deleting; ++check) {
-        ASSERT_TRUE(marker.CheckBusy()) << "check " << check;
-        ASSERT_TRUE(markerThere()) << "check " << check;
-        ASSERT_EQ(state.BusyWaitCount, check * (holdLit ? 1 : 2)) << "check " << check;
-        ASSERT_FALSE(state.OwnMarker);
-    }
-    EXPECT_TRUE(marker.CheckBusy()) << "check " << deleting;
-    EXPECT_FALSE(markerThere());
-    EXPECT_EQ(state.BusyWaitCount, 0);
-    EXPECT_FALSE(state.OwnMarker);
-
-    EXPECT_FALSE(marker.CheckBusy()) << "check " << deleting + 1;
-    EXPECT_TRUE(state.OwnMarker);
-    EXPECT_EQ(markerBytes(), QByteArray("XX\r\n"));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Hold, StaleMarker, ::testing::Values(StaleCase{"Dark", false, 16}, StaleCase{"Lit", true, 31}),
-    [](const ::testing::TestParamInfo<StaleCase>& p) { return std::string(p.param.name); });
-
-TEST_F(BusyMarkerTest, HoldSourceIsReadAtEveryCheck) {
-    putForeignMarker();
-    holdLit = true;
-    marker.CheckBusy();
-    holdLit = false;
-    marker.CheckBusy();
-    EXPECT_EQ(state.BusyWaitCount, 3);
-}
-
-TEST_F(BusyMarkerTest, WithoutAHoldSourceTheIndicatorCountsAsDark) {
-    BusyMarker plain(state);
-    putForeignMarker();
-    EXPECT_TRUE(plain.CheckBusy());
-    EXPECT_EQ(state.BusyWaitCount, 2);
-}
-
-TEST_F(BusyMarkerTest, MissingFolderMeansNeverBusyAndNothingCreated) {
-    state.LogdeckFolder = dir.filePath(QStringLiteral("LDK")) + QLatin1Char('/');
-    for (int check = 0; check < 40; ++check) {
-        ASSERT_FALSE(marker.CheckBusy());
-    }
+    marker.ClearBusy();
+    EXPECT_FALSE(marker.exists());
     EXPECT_FALSE(state.OwnMarker);
     EXPECT_EQ(state.BusyWaitCount, 0);
-    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("LDK"))));
-    EXPECT_TRUE(QDir(dir.path()).isEmpty());
-}
-
-TEST_F(BusyMarkerTest, EmptyFolderMeansTheWorkingFolder) {
-    state.LogdeckFolder.clear();
-    const QString before = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    EXPECT_FALSE(otherMarker.CheckBusy());
+    EXPECT_TRUE(other.OwnMarker);
+    EXPECT_EQ(other.BusyWaitCount, 0);
+    marker.ClearBusy();  // the other program's marker goes all the same
+    EXPECT_FALSE(marker.exists());
+    otherMarker.CheckBusy();
+    marker.removeLeftover();  // one left over from an earlier run
+    EXPECT_FALSE(marker.exists());
+    state.LogdeckFolder.clear();  // the working folder
     EXPECT_EQ(marker.path(), QStringLiteral("77qwaz48.uu"));
-    const bool busy = marker.CheckBusy();
-    QDir::setCurrent(before);
-    EXPECT_FALSE(busy);
-    EXPECT_TRUE(markerThere());
 }
 
-TEST_F(BusyMarkerTest, SecondProgramFindsTheChannelTakenUntilTheFirstClearsIt) {
-    ProgramState otherState;
-    otherState.LogdeckFolder = state.LogdeckFolder;
-    BusyMarker other(otherState);
-
-    EXPECT_FALSE(marker.CheckBusy());
-    EXPECT_TRUE(other.CheckBusy());
-    EXPECT_TRUE(other.CheckBusy());
-    EXPECT_FALSE(otherState.OwnMarker);
-    EXPECT_EQ(otherState.BusyWaitCount, 4);
-
-    marker.ClearBusy();
-    EXPECT_FALSE(markerThere());
-    EXPECT_FALSE(other.CheckBusy());
-    EXPECT_TRUE(otherState.OwnMarker);
-    EXPECT_EQ(otherState.BusyWaitCount, 0);
-    EXPECT_TRUE(marker.CheckBusy());
-}
-
-TEST_F(BusyMarkerTest, ClearBusyDeletesAForeignMarkerAndGivesUpOwnership) {
-    EXPECT_FALSE(marker.CheckBusy());
-    QFile::remove(markerPath());
-    putForeignMarker();
-    EXPECT_TRUE(marker.CheckBusy());
-    ASSERT_TRUE(state.OwnMarker);
-    ASSERT_EQ(state.BusyWaitCount, 2);
-
-    marker.ClearBusy();
-    EXPECT_FALSE(markerThere());
-    EXPECT_FALSE(state.OwnMarker);
-    EXPECT_EQ(state.BusyWaitCount, 0);
-
-    marker.ClearBusy();  // nothing there: no harm
-    EXPECT_FALSE(state.OwnMarker);
-}
-
-TEST_F(BusyMarkerTest, ClearBusyInAMissingFolderStillResetsTheState) {
-    state.LogdeckFolder = dir.filePath(QStringLiteral("gone/"));
-    state.OwnMarker = true;
-    state.BusyWaitCount = 7;
-    marker.ClearBusy();
-    EXPECT_FALSE(state.OwnMarker);
-    EXPECT_EQ(state.BusyWaitCount, 0);
-}
-
-// A marker that cannot be deleted (here: a folder of that name) must not keep the channel
-// shut for ever: once stale, the checks go ahead without a marker, and the weight never wraps.
-TEST_F(BusyMarkerTest, MarkerThatCannotBeDeletedStopsCountingAsBusyOnceStale) {
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("77qwaz48.uu")));
-    for (int check = 1; check <= 15; ++check) {
-        ASSERT_TRUE(marker.CheckBusy()) << "check " << check;
+// A foreign marker ages by 2 per check, by 1 while Hold is lit (read at every check); past
+// 30 it counts as stale, is deleted by that check (still busy) and taken by the next.
+TEST_F(BusyMarkerTest, StaleMarkerIsDeletedAndTakenByTheNextCheck) {
+    for (int lit : {0, 1, 2}) {  // 2: lit at every other check
+        ASSERT_FALSE(otherMarker.CheckBusy());
+        const int deleting = lit == 0 ? 16 : lit == 1 ? 31 : 21;
+        for (int check = 1; check <= deleting; ++check) {
+            holdLit = lit == 1 || (lit == 2 && check % 2 == 1);
+            ASSERT_TRUE(marker.CheckBusy()) << lit << ", check " << check;
+            ASSERT_EQ(marker.exists(), check < deleting) << lit << ", check " << check;
+        }
+        EXPECT_EQ(state.BusyWaitCount, 0);
+        EXPECT_FALSE(marker.CheckBusy());
+        marker.ClearBusy();
     }
-    for (int check = 16; check <= 20000; ++check) {
-        ASSERT_FALSE(marker.CheckBusy()) << "check " << check;
+}
+
+// A marker that cannot be deleted (here a folder of that name) must not shut the channel
+// for ever: once stale, the checks go ahead without a marker, and the weight never wraps.
+TEST_F(BusyMarkerTest, UndeletableMarkerStopsCountingAsBusyOnceStale) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("77qwaz48.uu")));
+    for (int check = 1; check <= 20000; ++check) {
+        ASSERT_EQ(marker.CheckBusy(), check <= 15) << check;
     }
     EXPECT_EQ(state.BusyWaitCount, 32767);
     EXPECT_FALSE(state.OwnMarker);
 }
 
-TEST_F(BusyMarkerTest, LeftoverFromAnEarlierRunIsRemoved) {
-    putForeignMarker();
-    EXPECT_TRUE(marker.exists());
-    marker.removeLeftover();
-    EXPECT_FALSE(marker.exists());
-    marker.removeLeftover();  // nothing there: no harm
+TEST_F(BusyMarkerTest, MissingFolderMeansNeverBusyAndNothingCreated) {
+    state.LogdeckFolder = dir.filePath(QStringLiteral("LDK/"));
+    for (int check = 0; check < 40; ++check) {
+        ASSERT_FALSE(marker.CheckBusy());
+    }
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The launch sequence on a real X display: real program starts, the real window list and
 // window rectangles, XTest clicks, the real clock. The programs started are copies of the
-// stand-in (LaunchStandin.cpp), which record what they see in log files.
+// recording test window (tests/support/X11TestWindow.cpp), which log what they see.
 #include <gtest/gtest.h>
 
 #include <signal.h>

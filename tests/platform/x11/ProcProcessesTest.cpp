@@ -2,16 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "platform/PlatformError.h"
@@ -20,25 +18,13 @@ namespace keyrelay {
 namespace {
 
 namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
 
 bool waitUntil(const std::function<bool()>& done) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    for (int i = 0; i < 3000 && !done(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return true;
-}
-
-std::vector<std::string> readLines(const fs::path& path) {
-    std::vector<std::string> lines;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
+    return done();
 }
 
 void writeFile(const fs::path& path, const std::string& text, bool executable) {
@@ -47,34 +33,46 @@ void writeFile(const fs::path& path, const std::string& text, bool executable) {
         path, executable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
 }
 
-class TemporaryFolder {
-public:
-    TemporaryFolder() {
+class ProcProcessesTest : public ::testing::Test {
+protected:
+    ProcProcessesTest() {
         char name[] = "/tmp/keyrelay-proc.XXXXXX";
-        path_ = mkdtemp(name);
+        top_ = mkdtemp(name);
+        folder_ = top_ / "work folder";
+        fs::create_directories(folder_ / "sub");
+        fs::create_directory(top_ / "bin");
+        // Writes its working folder and arguments to "out.txt" there.
+        const char* reporter =
+            "#!/bin/sh\nprintf '%s\\n' \"$PWD\" \"$@\" > out.tmp && mv out.tmp out.txt\n";
+        for (const fs::path& p :
+             {folder_ / "report.sh", folder_ / "sub/report.sh", top_ / "bin/wine"}) {
+            writeFile(p, reporter, true);
+        }
     }
-    ~TemporaryFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const fs::path& path() const { return path_; }
+    ~ProcProcessesTest() override { fs::remove_all(top_); }
 
-private:
-    fs::path path_;
+    Strings reported() {
+        EXPECT_TRUE(waitUntil([&] { return fs::exists(folder_ / "out.txt"); }))
+            << "the program did not run";
+        std::ifstream in(folder_ / "out.txt");
+        Strings lines;
+        for (std::string line; std::getline(in, line);) {
+            lines.push_back(line);
+        }
+        fs::remove(folder_ / "out.txt");
+        return lines;
+    }
+
+    fs::path top_, folder_;
 };
 
-// --- the process list, read from a /proc laid out by the test -----------------------
-
-struct FakeProcess {
-    int pid;
-    std::string exe;      // link target; empty: unreadable
-    std::string cmdline;  // NUL-separated
-    std::string comm;
-};
-
-TEST(ProcProcessesList, NamesEachProcessByItsExecutableAndWindowsProgramsByTheirExeName) {
+TEST_F(ProcProcessesTest, ListsProcessesByExecutableAndWindowsProgramsByTheirExeName) {
     using namespace std::string_literals;
-    const std::vector<FakeProcess> processes = {
+    struct Process {
+        int pid;
+        std::string exe, cmdline, comm;  // exe: link target, empty when unreadable
+    };
+    const std::vector<Process> processes = {
         {10, "/usr/bin/xterm", "xterm\0-e\0sh\0"s, "xterm\n"},
         {9, "/opt/radio/prog (deleted)", "prog\0"s, "prog\n"},
         {200, "", "/home/other/bin/otherprog\0"s, "otherprog\n"},  // another user's
@@ -86,130 +84,61 @@ TEST(ProcProcessesList, NamesEachProcessByItsExecutableAndWindowsProgramsByTheir
         {302, "/usr/local/bin/tool.exe", "tool.exe\0"s, "tool.exe\n"},
         {303, "/usr/bin/python3", "python3\0script.exe.py\0"s, "python3\n"},
     };
-    TemporaryFolder proc;
-    for (const FakeProcess& p : processes) {
-        fs::path dir = proc.path() / std::to_string(p.pid);
-        fs::create_directory(dir);
+    const fs::path proc = top_ / "proc";
+    for (const Process& p : processes) {
+        fs::path dir = proc / std::to_string(p.pid);
+        fs::create_directories(dir);
         if (!p.exe.empty()) {
             fs::create_symlink(p.exe, dir / "exe");
         }
         std::ofstream(dir / "cmdline", std::ios::binary) << p.cmdline;
         std::ofstream(dir / "comm") << p.comm;
     }
-    fs::create_directory(proc.path() / "sys");
-    fs::create_symlink("10", proc.path() / "self");
+    fs::create_symlink("10", proc / "self");
 
-    ProcProcesses list({}, proc.path());
-
-    EXPECT_EQ(
-        list.runningModuleNames(),
-        (std::vector<std::string>{"prog", "xterm", "otherprog", "wine64-preloader", "CwSkimmer.exe",
-                                  "wine64-preloader", "HDSDR.EXE", "tool.exe", "python3"}));
+    EXPECT_EQ(ProcProcesses({}, proc).runningModuleNames(),
+              (Strings{"prog", "xterm", "otherprog", "wine64-preloader", "CwSkimmer.exe",
+                       "wine64-preloader", "HDSDR.EXE", "tool.exe", "python3"}));
+    EXPECT_TRUE(ProcProcesses({}, top_ / "missing").runningModuleNames().empty());
 }
 
-TEST(ProcProcessesList, MissingProcFolderGivesAnEmptyList) {
-    ProcProcesses list({}, "/nonexistent/proc");
-    EXPECT_TRUE(list.runningModuleNames().empty());
-}
-
-TEST(ProcProcessesList, FindsThisTestProgram) {
-    ProcProcesses list;
-    auto names = list.runningModuleNames();
-    std::string self = fs::read_symlink("/proc/self/exe").filename();
-    EXPECT_NE(std::find(names.begin(), names.end(), self), names.end());
-}
-
-// --- parameters -----------------------------------------------------------------------
-
-TEST(ProcProcessesParameters, BlanksSeparateAndDoubleQuotesGroup) {
-    struct Case {
-        std::string text;
-        std::vector<std::string> args;
+TEST_F(ProcProcessesTest, ProgramStartsDetachedInItsFolderWithItsParameters) {
+    const std::string folder = folder_.string(), exe = (folder_ / "CwSkimmer.exe").string();
+    // The folder, the program, its parameters, and what it reports: its folder, its arguments.
+    const std::vector<std::tuple<std::string, std::string, std::string, Strings>> cases = {
+        // Blanks separate the parameters, double quotes group them and go.
+        {folder,
+         "report.sh",
+         " \tone \"two words\"  pre\"fix mid\"dle \"\" \"unclosed x",
+         {folder, "one", "two words", "prefix middle", "", "unclosed x"}},
+        {folder + "/", "report.sh", "a", {folder, "a"}},
+        {folder + "\\", "report.sh", "b", {folder, "b"}},  // written the Windows way
+        {folder, "sub/report.sh", "", {folder}},
+        {folder, (folder_ / "report.sh").string(), "d", {folder, "d"}},
+        {folder, "sh", "-c \"pwd > o.tmp && mv o.tmp out.txt\"", {folder}},   // found on the PATH
+        {folder, "CwSkimmer.exe", "-x \"y z\"", {folder, exe, "-x", "y z"}},  // under Wine
     };
-    const std::vector<Case> cases = {
-        {"", {}},
-        {"   ", {}},
-        {"-a", {"-a"}},
-        {"one two  three", {"one", "two", "three"}},
-        {" \tlead and trail\t ", {"lead", "and", "trail"}},
-        {"\"two words\" x", {"two words", "x"}},
-        {"C:\\Skimmer\\ini \"C:\\Program Files\\x\"", {"C:\\Skimmer\\ini", "C:\\Program Files\\x"}},
-        {"pre\"fix mid\"dle", {"prefix middle"}},
-        {"\"\" empty", {"", "empty"}},
-        {"\"unclosed quote", {"unclosed quote"}},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(ProcProcesses::splitParameters(c.text), c.args) << c.text;
+    writeFile(exe, "MZ not really\n", false);
+    const std::string path = std::getenv("PATH");
+    setenv("PATH", ((top_ / "bin").string() + ":" + path).c_str(), 1);
+    bool minimiseAsked = false;
+    ProcProcesses processes([&](int) { minimiseAsked = true; });
+    for (const auto& [dir, file, parameters, expected] : cases) {
+        processes.start(dir, file, parameters, WindowState::Normal);
+        EXPECT_EQ(reported(), expected) << file << " " << parameters;
     }
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_FALSE(minimiseAsked) << "a normal start minimises nothing";
+    errno = 0;
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD) << "the program is not our child, so it never becomes our zombie";
 }
 
-// --- starting programs ----------------------------------------------------------------
-
-// A program that writes its working folder and arguments to "out.txt" there.
-const char* Reporter =
-    "#!/bin/sh\nprintf '%s\\n' \"$PWD\" \"$@\" > out.tmp && mv out.tmp out.txt\n";
-
-class ProcProcessesStart : public ::testing::Test {
-protected:
-    void SetUp() override {
-        folder_ = work_.path() / "work folder";
-        fs::create_directory(folder_);
-        fs::create_directory(folder_ / "sub");
-        writeFile(folder_ / "report.sh", Reporter, true);
-        writeFile(folder_ / "sub" / "report.sh", Reporter, true);
-    }
-
-    std::vector<std::string> reported() {
-        fs::path out = folder_ / "out.txt";
-        EXPECT_TRUE(waitUntil([&] { return fs::exists(out); })) << "the program did not run";
-        return readLines(out);
-    }
-
-    TemporaryFolder work_;
-    fs::path folder_;
-    ProcProcesses processes_;
-};
-
-TEST_F(ProcProcessesStart, ProgramGetsItsParametersAndTheFolder) {
-    struct Case {
-        std::string folder;
-        std::string file;
-        std::string parameters;
-        std::vector<std::string> args;
-    };
-    std::string folder = folder_.string();
-    const std::vector<Case> cases = {
-        {folder, "report.sh", "", {}},
-        {folder, "report.sh", "one \"two words\" three", {"one", "two words", "three"}},
-        {folder + "/", "report.sh", "a", {"a"}},
-        {folder + "\\", "report.sh", "b", {"b"}},  // written the Windows way
-        {folder, "sub/report.sh", "c", {"c"}},
-        {folder, (folder_ / "report.sh").string(), "d", {"d"}},
-        {folder, "sh", "-c \"pwd > o.tmp && mv o.tmp out.txt\"", {}},  // found on the PATH
-    };
-    for (const Case& c : cases) {
-        fs::remove(folder_ / "out.txt");
-        processes_.start(c.folder, c.file, c.parameters, WindowState::Normal);
-        std::vector<std::string> expected{folder};
-        expected.insert(expected.end(), c.args.begin(), c.args.end());
-        EXPECT_EQ(reported(), expected) << c.file << " " << c.parameters;
-    }
-}
-
-TEST_F(ProcProcessesStart, RefusedStartsFailWithTheirReason) {
+TEST_F(ProcProcessesTest, RefusedStartsFailWithTheirReason) {
     writeFile(folder_ / "notes.txt", "not a program\n", false);
-    writeFile(folder_ / "garbage",
-              std::string("\x7f"
-                          "ELF garbage",
-                          11),
-              true);
-    struct Case {
-        std::string folder;
-        std::string file;
-        long number;
-    };
-    std::string folder = folder_.string();
-    const std::vector<Case> cases = {
+    writeFile(folder_ / "garbage", "\177ELF garbage", true);
+    const std::string folder = folder_.string();
+    const std::vector<std::tuple<std::string, std::string, long>> cases = {
         {folder + "/missing", "report.sh", errors::FileNotFound},
         {folder, "no-such-program-anywhere", errors::FileNotFound},
         {folder, "sub", errors::FileNotFound},  // a folder, not a program
@@ -217,65 +146,29 @@ TEST_F(ProcProcessesStart, RefusedStartsFailWithTheirReason) {
         {folder, "notes.txt", errors::PermissionDenied},
         {folder, "garbage", ENOEXEC},  // the exec itself fails in the child
     };
-    for (const Case& c : cases) {
+    for (const auto& [dir, file, number] : cases) {
         try {
-            processes_.start(c.folder, c.file, "", WindowState::Normal);
-            ADD_FAILURE() << "started " << c.file;
+            ProcProcesses().start(dir, file, "", WindowState::Normal);
+            ADD_FAILURE() << "started " << file;
         } catch (const PlatformError& e) {
-            EXPECT_EQ(e.number(), c.number) << c.file << ": " << e.description();
-            EXPECT_FALSE(e.description().empty());
+            EXPECT_EQ(e.number(), number) << file << ": " << e.description();
         }
     }
 }
 
-TEST_F(ProcProcessesStart, StartedProgramLeavesNoChildBehind) {
-    processes_.start(folder_.string(), "report.sh", "", WindowState::Normal);
-    reported();
-    errno = 0;
-    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
-    EXPECT_EQ(errno, ECHILD) << "the program is not our child, so it never becomes our zombie";
-}
-
-TEST_F(ProcProcessesStart, StartedProgramIsListedByItsName) {
+TEST_F(ProcProcessesTest, MinimisedStartIsHandedOnAndTheProgramIsListedByItsName) {
     fs::copy_file("/bin/sleep", folder_ / "keyrelay-sleeper");
-    fs::permissions(folder_ / "keyrelay-sleeper", fs::perms::owner_all);
     int pid = 0;
     ProcProcesses processes([&](int started) { pid = started; });
     processes.start(folder_.string(), "keyrelay-sleeper", "60", WindowState::Minimized);
     ASSERT_GT(pid, 0) << "a minimised start hands the program over to be minimised";
-
-    auto names = [&] { return processes.runningModuleNames(); };
     EXPECT_TRUE(waitUntil([&] {
-        auto list = names();
-        return std::find(list.begin(), list.end(), "keyrelay-sleeper") != list.end();
+        auto names = processes.runningModuleNames();
+        return std::find(names.begin(), names.end(), "keyrelay-sleeper") != names.end();
     }));
     EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(pid) + "/exe").filename(),
               "keyrelay-sleeper");
     kill(pid, SIGTERM);
-}
-
-TEST_F(ProcProcessesStart, NormalStartMinimisesNothing) {
-    bool asked = false;
-    ProcProcesses processes([&](int) { asked = true; });
-    processes.start(folder_.string(), "report.sh", "", WindowState::Normal);
-    reported();
-    EXPECT_FALSE(asked);
-}
-
-TEST_F(ProcProcessesStart, WindowsProgramStartsUnderWine) {
-    fs::path bin = work_.path() / "bin";
-    fs::create_directory(bin);
-    writeFile(bin / "wine", Reporter, true);
-    writeFile(folder_ / "CwSkimmer.exe", "MZ not really\n", false);
-    std::string path = std::getenv("PATH");
-    setenv("PATH", (bin.string() + ":" + path).c_str(), 1);
-
-    processes_.start(folder_.string(), "CwSkimmer.exe", "-x \"y z\"", WindowState::Normal);
-    setenv("PATH", path.c_str(), 1);
-
-    EXPECT_EQ(reported(),
-              (std::vector<std::string>{folder_.string(), (folder_ / "CwSkimmer.exe").string(),
-                                        "-x", "y z"}));
 }
 
 }  // namespace
