@@ -10,7 +10,7 @@
 #include <QPixmap>
 #include <cstdio>
 
-#include "SweepHarness.h"
+#include "support/TestProgram.h"
 #include "ui/Indicator.h"
 
 using namespace keyrelay;
@@ -32,7 +32,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
 
-    SweepHarness h;
+    test::TestProgram h;
     QsySweep& s = h.sweep();
     s.TargetName->setText(QStringLiteral("CW Skimmer"));
     s.PrefixStr->setText(QStringLiteral("%CT"));
