@@ -15,15 +15,12 @@
 #include <initializer_list>
 #include <utility>
 
-#include "core/DayTime.h"
-#include "core/FrequencyText.h"
 #include "platform/PlatformError.h"
 #include "sweep/HelpFrm.h"
 #include "sweep/SweepPlan.h"
 #include "sweep/SweepSettingsFile.h"
 #include "sweep/SweepStep.h"
 #include "sweep/SweepTick.h"
-#include "telnet/QsyCommand.h"
 #include "telnet/SkimmerTelnet.h"
 #include "telnet/TerminalF.h"
 #include "ui/AppContext.h"
