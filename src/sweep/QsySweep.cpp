@@ -12,16 +12,15 @@
 #include <QShowEvent>
 #include <QTcpSocket>
 #include <QtGlobal>
+#include <initializer_list>
 #include <utility>
 
-#include "core/DayTime.h"
-#include "core/FrequencyText.h"
-#include "core/TextValue.h"
 #include "platform/PlatformError.h"
 #include "sweep/HelpFrm.h"
+#include "sweep/SweepPlan.h"
 #include "sweep/SweepSettingsFile.h"
+#include "sweep/SweepStep.h"
 #include "sweep/SweepTick.h"
-#include "telnet/QsyCommand.h"
 #include "telnet/SkimmerTelnet.h"
 #include "telnet/TerminalF.h"
 #include "ui/AppContext.h"
@@ -41,15 +40,6 @@ constexpr const char* AboutAddress = "https://keyrelay.example.org";
 
 QString describe(const PlatformError& e) {
     return QString::fromStdString(e.description());
-}
-
-double valueOf(const QLineEdit* field) {
-    return TextValue::numeric(field->text());
-}
-
-std::int16_t nextLine(std::int16_t line) {
-    return static_cast<std::int16_t>(((line % QsySweep::Lines) + QsySweep::Lines + 1) %
-                                     QsySweep::Lines);
 }
 
 // Column geometry of the sweep table, in twips.
@@ -217,82 +207,86 @@ void QsySweep::buildControls() {
     }
 }
 
-void QsySweep::place(QWidget* w, int left, int top, int width, int height) {
-    w->setGeometry(Twips::toPixels(left), Twips::toPixels(top), Twips::toPixels(width),
-                   Twips::toPixels(height));
-}
-
-void QsySweep::setTop(QWidget* w, int top) {
-    w->move(w->x(), Twips::toPixels(top));
-}
-
 void QsySweep::placeFullLayout() {
-    place(form_, 0, 0, FormWidth, FormHeight);
+    struct Placement {
+        QWidget* control;
+        int left, top, width, height;
+    };
+    const std::initializer_list<Placement> layout = {
+        {form_, 0, 0, FormWidth, FormHeight},
 
-    // Title of the target (hidden in the compact layout).
-    place(Label1, 120, 180, 2040, LabelHeight);
-    place(TargetName, 2220, 120, 3000, FieldHeight);
+        // Title of the target (hidden in the compact layout).
+        {Label1, 120, 180, 2040, LabelHeight},
+        {TargetName, 2220, 120, 3000, FieldHeight},
 
-    // Link row. Port and the dots keep their lefts in the compact layout, where they join
-    // the button row; everything left of them there is hidden or out of view.
-    place(ImAServer, 120, LinkRowTop, 1560, FieldHeight);
-    place(Label17, 1740, 780, 1740, LabelHeight);
-    place(SkimmerPort, 3480, LinkRowTop, 690, FieldHeight);
-    place(Label11, 4260, 780, 480, LabelHeight);
-    place(IpAddr, 4740, LinkRowTop, 1860, FieldHeight);
-    place(Label12, 6720, 780, 450, LabelHeight);
-    place(Port, 7200, LinkRowTop, 855, FieldHeight);
-    place(Shape2, 8160, LinkRowTop, DotSize, DotSize);
-    place(Shape3, 8640, LinkRowTop, DotSize, DotSize);
-    place(Label15, 8205, 750, 285, LabelHeight);
-    place(Label14, 8685, 750, 285, LabelHeight);
+        // Link row. Port and the dots keep their lefts in the compact layout, where they
+        // join the button row; everything left of them there is hidden or out of view.
+        {ImAServer, 120, LinkRowTop, 1560, FieldHeight},
+        {Label17, 1740, 780, 1740, LabelHeight},
+        {SkimmerPort, 3480, LinkRowTop, 690, FieldHeight},
+        {Label11, 4260, 780, 480, LabelHeight},
+        {IpAddr, 4740, LinkRowTop, 1860, FieldHeight},
+        {Label12, 6720, 780, 450, LabelHeight},
+        {Port, 7200, LinkRowTop, 855, FieldHeight},
+        {Shape2, 8160, LinkRowTop, DotSize, DotSize},
+        {Shape3, 8640, LinkRowTop, DotSize, DotSize},
+        {Label15, 8205, 750, 285, LabelHeight},
+        {Label14, 8685, 750, 285, LabelHeight},
 
-    // Keystroke settings and the link buttons.
-    place(Label2, 120, 1260, 1095, LabelHeight);
-    place(PrefixStr, 1260, 1200, 1860, FieldHeight);
-    place(Label3, 3300, 1260, 1035, LabelHeight);
-    place(SufixStr, 4380, 1200, 1860, FieldHeight);
-    place(Command4, 6480, 1170, 1275, ButtonHeight);
-    place(Command6, 7860, 1170, 1275, ButtonHeight);
-    place(Label4, 120, 1710, 2520, LabelHeight);
-    place(ReturnApp, 2700, 1650, 2700, FieldHeight);
-    place(Check1, 120, 2070, 5400, FieldHeight);
-    place(CycleBands, 5640, 2070, 1800, FieldHeight);
-    place(ViaTelnet, 120, 2460, 6000, FieldHeight);
-    place(Label16, 120, 2940, 600, LabelHeight);
-    place(TxtStatus, 780, 2880, 8595, FieldHeight);
+        // Keystroke settings and the link buttons.
+        {Label2, 120, 1260, 1095, LabelHeight},
+        {PrefixStr, 1260, 1200, 1860, FieldHeight},
+        {Label3, 3300, 1260, 1035, LabelHeight},
+        {SufixStr, 4380, 1200, 1860, FieldHeight},
+        {Command4, 6480, 1170, 1275, ButtonHeight},
+        {Command6, 7860, 1170, 1275, ButtonHeight},
+        {Label4, 120, 1710, 2520, LabelHeight},
+        {ReturnApp, 2700, 1650, 2700, FieldHeight},
+        {Check1, 120, 2070, 5400, FieldHeight},
+        {CycleBands, 5640, 2070, 1800, FieldHeight},
+        {ViaTelnet, 120, 2460, 6000, FieldHeight},
+        {Label16, 120, 2940, 600, LabelHeight},
+        {TxtStatus, 780, 2880, 8595, FieldHeight},
 
-    // The table.
-    place(Label5, StartFreqCol.left, HeaderTop, StartFreqCol.width, HeaderHeight);
-    place(Label6, EndFreqCol.left, HeaderTop, EndFreqCol.width, HeaderHeight);
-    place(Label7, IncHCol.left, HeaderTop, IncHCol.width, HeaderHeight);
-    place(Label8, DurSecCol.left, HeaderTop, DurSecCol.width, HeaderHeight);
-    place(Label9, IncCheckCol.left, HeaderTop, IncCheckCol.width, HeaderHeight);
-    place(Label10, StartTimeCol.left, HeaderTop, StartTimeCol.width, HeaderHeight);
-    place(Label13, EndTimeCol.left, HeaderTop, EndTimeCol.width, HeaderHeight);
-    for (int i = 0; i < Lines; ++i) {
-        const int top = TableTop + i * RowPitch;
-        place(StartFreq[i], StartFreqCol.left, top, StartFreqCol.width, FieldHeight);
-        place(EndFreq[i], EndFreqCol.left, top, EndFreqCol.width, FieldHeight);
-        place(IncH[i], IncHCol.left, top, IncHCol.width, FieldHeight);
-        place(DurSec[i], DurSecCol.left, top, DurSecCol.width, FieldHeight);
-        // The box sits in the middle of its column.
-        place(IncCheck[i], IncCheckCol.left + 270, top, IncCheckCol.width - 270, FieldHeight);
-        place(StartTime[i], StartTimeCol.left, top, StartTimeCol.width, FieldHeight);
-        place(EndTime[i], EndTimeCol.left, top, EndTimeCol.width, FieldHeight);
+        // The table's headers.
+        {Label5, StartFreqCol.left, HeaderTop, StartFreqCol.width, HeaderHeight},
+        {Label6, EndFreqCol.left, HeaderTop, EndFreqCol.width, HeaderHeight},
+        {Label7, IncHCol.left, HeaderTop, IncHCol.width, HeaderHeight},
+        {Label8, DurSecCol.left, HeaderTop, DurSecCol.width, HeaderHeight},
+        {Label9, IncCheckCol.left, HeaderTop, IncCheckCol.width, HeaderHeight},
+        {Label10, StartTimeCol.left, HeaderTop, StartTimeCol.width, HeaderHeight},
+        {Label13, EndTimeCol.left, HeaderTop, EndTimeCol.width, HeaderHeight},
+
+        // The button row.
+        {Command1, 120, FullRowTop, 735, ButtonHeight},
+        {Command2, 915, FullRowTop, 735, ButtonHeight},
+        {Shape1, 1710, FullRowTop, DotSize, DotSize},
+        {Command3, 2145, FullRowTop, 735, ButtonHeight},
+        {Sending, 2940, FullRowTop, 900, ButtonHeight},
+        {Text1, 3900, FullRowTop, 2700, ButtonHeight},
+        {Command5, 9180, FullRowTop, 195, 225},
+
+        // Beyond the design width: seen only when the window is widened.
+        {Text2, 10905, 120, 2025, 6240},
+    };
+    for (const Placement& p : layout) {
+        Twips::place(p.control, p.left, p.top, p.width, p.height);
+        fullTop_[p.control] = p.top;
     }
 
-    // The button row.
-    place(Command1, 120, FullRowTop, 735, ButtonHeight);
-    place(Command2, 915, FullRowTop, 735, ButtonHeight);
-    place(Shape1, 1710, FullRowTop, DotSize, DotSize);
-    place(Command3, 2145, FullRowTop, 735, ButtonHeight);
-    place(Sending, 2940, FullRowTop, 900, ButtonHeight);
-    place(Text1, 3900, FullRowTop, 2700, ButtonHeight);
-    place(Command5, 9180, FullRowTop, 195, 225);
-
-    // Beyond the design width: seen only when the window is widened.
-    place(Text2, 10905, 120, 2025, 6240);
+    // The table's lines.
+    for (int i = 0; i < Lines; ++i) {
+        const int top = TableTop + i * RowPitch;
+        Twips::place(StartFreq[i], StartFreqCol.left, top, StartFreqCol.width, FieldHeight);
+        Twips::place(EndFreq[i], EndFreqCol.left, top, EndFreqCol.width, FieldHeight);
+        Twips::place(IncH[i], IncHCol.left, top, IncHCol.width, FieldHeight);
+        Twips::place(DurSec[i], DurSecCol.left, top, DurSecCol.width, FieldHeight);
+        // The box sits in the middle of its column.
+        Twips::place(IncCheck[i], IncCheckCol.left + 270, top, IncCheckCol.width - 270,
+                     FieldHeight);
+        Twips::place(StartTime[i], StartTimeCol.left, top, StartTimeCol.width, FieldHeight);
+        Twips::place(EndTime[i], EndTimeCol.left, top, EndTimeCol.width, FieldHeight);
+    }
 }
 
 void QsySweep::setLayoutHeight(int twips) {
@@ -313,42 +307,37 @@ void QsySweep::resizeEvent(QResizeEvent* event) {
     placeMenuBar();
 }
 
+void QsySweep::placeRows(bool compact) {
+    // The compact layout: the running controls, Port and the link dots on one row at the
+    // top; the table and the settings lie below the window's reduced height.
+    struct CompactTop {
+        QWidget* control;
+        int top;
+    };
+    const std::initializer_list<CompactTop> compactTops = {
+        {Command1, CompactRowTop},     {Command2, CompactRowTop},     {Shape1, CompactRowTop},
+        {Command3, CompactRowTop},     {Text1, CompactRowTop},        {Sending, CompactRowTop},
+        {Label12, CompactRowTop + 50}, {Port, CompactRowTop},         {Shape2, CompactRowTop},
+        {Shape3, CompactRowTop},       {Label14, CompactRowTop + 45}, {Label15, CompactRowTop + 45},
+    };
+    for (const CompactTop& c : compactTops) {
+        Twips::setTop(c.control, compact ? c.top : fullTop_.at(c.control));
+    }
+    // Left of the row's controls, hidden in the compact layout.
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Label1, TargetName, Label11, IpAddr, ImAServer}) {
+        w->setHidden(compact);
+    }
+}
+
 void QsySweep::Compress() {
     setLayoutHeight(CompactHeight);
-    Label1->hide();
-    TargetName->hide();
-    setTop(Command1, CompactRowTop);
-    for (QWidget* w : std::initializer_list<QWidget*>{Command2, Shape1, Command3, Text1}) {
-        setTop(w, CompactRowTop);
-    }
-    setTop(Label12, CompactRowTop + 50);
-    for (QWidget* w : std::initializer_list<QWidget*>{Port, Shape2, Shape3, Sending}) {
-        setTop(w, CompactRowTop);
-    }
-    Label11->hide();
-    IpAddr->hide();
-    setTop(Label14, CompactRowTop + 45);
-    setTop(Label15, CompactRowTop + 45);
-    ImAServer->hide();
+    placeRows(true);
 }
 
 void QsySweep::Expand() {
-    Label1->show();
-    TargetName->show();
-    setTop(Command1, FullRowTop);
-    for (QWidget* w : std::initializer_list<QWidget*>{Command2, Shape1, Command3, Text1, Sending}) {
-        setTop(w, FullRowTop);
-    }
+    placeRows(false);
     setLayoutHeight(FullHeight);
-    setTop(Label12, 780);
-    for (QWidget* w : std::initializer_list<QWidget*>{Port, Shape2, Shape3}) {
-        setTop(w, LinkRowTop);
-    }
-    setTop(Label15, 750);
-    Label11->show();
-    IpAddr->show();
-    setTop(Label14, 750);
-    ImAServer->show();
 }
 
 void QsySweep::COLx_Click() {
@@ -413,12 +402,7 @@ bool QsySweep::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void QsySweep::endTimeCheck(int line) {
-    const QString end = EndTime[line]->text();
-    const QString start = StartTime[line]->text();
-    if (end.isEmpty() || start.isEmpty()) {
-        return;
-    }
-    if (DayTime::minutesOf(end) < DayTime::minutesOf(start)) {
+    if (SweepTick::endTimeRefused(StartTime[line]->text(), EndTime[line]->text())) {
         ctx.platform.dialogs.message("End time should be greater than the start time.");
         EndTime[line]->clear();
     }
@@ -524,33 +508,35 @@ bool QsySweep::linkedClient() const {
     return ctx.state.linkedClient();
 }
 
-void QsySweep::releaseMarker() {
-    const ProgramState& state = ctx.state;
-    if (state.HandShake && state.OwnMarker && !state.HoldOn) {
-        ctx.marker.ClearBusy();
-    }
+SweepStartStop::Situation QsySweep::situation() const {
+    return {.running = !Shape1->isHidden(),
+            .telnetMode = telnetMode(),
+            .linkedClient = linkedClient(),
+            .telnetConnected = winsock2Connected()};
 }
 
 void QsySweep::autoStart() {
     show();
     Compress();
     COLx->setText(QStringLiteral("Expand"));
-    if (!linkedClient()) {
+    if (SweepStartStop::autoStartPresses(situation())) {
         Command2_Click();
     }
 }
 
 void QsySweep::Command2_Click() {
     HandlerScope handler(*this);
-    if (!Shape1->isHidden()) {
+    const SweepStartStop::Start start = SweepStartStop::start(situation());
+    if (start == SweepStartStop::Start::Nothing) {
         return;
     }
-    if (telnetMode()) {
-        telnetStart();
+    if (start == SweepStartStop::Start::TelnetResume ||
+        start == SweepStartStop::Start::TelnetConnect) {
+        telnetStart(start == SweepStartStop::Start::TelnetResume);
         return;
     }
     try {
-        if (linkedClient()) {
+        if (start == SweepStartStop::Start::Forward) {
             linkForwardStart();
             Shape1->show();
         } else {
@@ -564,25 +550,23 @@ void QsySweep::Command2_Click() {
 }
 
 void QsySweep::Command3_Click() {
-    if (telnetMode()) {
-        SweepStopRequested = true;
-        Shape1->hide();
-        return;
-    }
-    if (linkedClient()) {
+    const SweepStartStop::Stop stop = SweepStartStop::stop(situation());
+    if (stop.forward) {
         try {
             linkForwardStop();
         } catch (const PlatformError& e) {
             // The server may have gone; the local dot still goes out.
             TxtStatus->setText(describe(e));
         }
-        Shape1->hide();
-        return;
     }
-    SweepStopRequested = true;
-    ctx.state.ChannelBusy = false;
-    releaseMarker();
-    Shape1->setFillColor(Indicator::Red);
+    if (stop.requestStop) {
+        SweepStopRequested = true;
+    }
+    if (stop.freeChannel) {
+        ctx.state.ChannelBusy = false;
+        SweepStep::releaseMarker(ctx.state, ctx.marker);
+        Shape1->setFillColor(Indicator::Red);
+    }
     Shape1->hide();
 }
 
@@ -596,157 +580,14 @@ void QsySweep::StartIt() {
 
 void QsySweep::DoIt() {
     HandlerScope handler(*this);
-    ProgramState& st = ctx.state;
-    try {
-        if (!ViaTelnet->isChecked()) {
-            ctx.delivery.ActivateWindow(TargetName->text());
-        }
-        const int line = ((st.SweepLine % Lines) + Lines) % Lines;
-        if (ctx.state.HandShake && ctx.marker.CheckBusy()) {
-            return;  // another program holds the channel; the tick tries again
-        }
-        if (st.ChannelBusy) {
-            return;
-        }
-        st.ChannelBusy = true;
-        st.SweepStepping = true;
-        Shape1->setFillColor(Indicator::Green);
-
-        bool closing = SweepStopRequested;
-        if (!closing && lineIncluded(line)) {
-            if (stepSend(line) == SendResult::NotConnected) {
-                closing = true;
-            } else {
-                // A finished range hands the sweep to the next line (unless the tick
-                // moves on after every step anyway).
-                if (valueOf(EndFreq[line]) < valueOf(StartFreq[line]) + FreqOffset[line] &&
-                    !CycleBands->isChecked()) {
-                    st.SweepLine = nextLine(st.SweepLine);
-                }
-                if (SweepStopRequested) {
-                    closing = true;
-                } else {
-                    st.ChannelBusy = false;
-                    releaseMarker();
-                    Shape1->setFillColor(Indicator::Red);
-                }
-            }
-        }
-        if (!closing) {
-            ctx.platform.clock.yield();
-            // Every finished range starts again at its start frequency.
-            for (int i = 0; i < Lines; ++i) {
-                if (valueOf(EndFreq[i]) < valueOf(StartFreq[i]) + FreqOffset[i]) {
-                    FreqOffset[i] = 0;
-                }
-            }
-            if (!ViaTelnet->isChecked() && !ReturnApp->text().isEmpty()) {
-                ctx.delivery.ActivateWindow(ReturnApp->text());
-            }
-            ctx.platform.clock.yield();
-            st.SweepStepping = false;
-        }
-
-        st.ChannelBusy = false;
-        releaseMarker();
-        Shape1->setFillColor(Indicator::Red);
-        SweepStopRequested = false;
-        st.SweepStepping = false;
-        st.DwellSecs = 0;
-    } catch (const PlatformError& e) {
-        st.SweepStepping = false;
-        Shape1->hide();
-        st.ChannelBusy = false;
-        releaseMarker();
-        Shape1->setFillColor(Indicator::Red);
-        SweepStopRequested = false;
-        if (ViaTelnet->isChecked()) {
-            telnetFailure();
-        } else {
-            ctx.platform.dialogs.message(
-                QStringLiteral("Error %1 %2. Make sure what you entered as a title for the "
-                               "window is accurate and the target app is started.")
-                    .arg(e.number())
-                    .arg(describe(e))
-                    .toStdString());
-        }
-    }
-}
-
-QsySweep::SendResult QsySweep::stepSend(int line) {
-    const double kHz = valueOf(StartFreq[line]) + FreqOffset[static_cast<std::size_t>(line)];
-
-    if (ViaTelnet->isChecked()) {
-        const QString command = QsyCommand::of(kHz);
-        Text1->setText(command);
-        // A failed write throws: the step's failure path closes the connection.
-        if (!Telnet->sendFrequencyCommand(command)) {
-            if (Connect->text() == QLatin1String("Connect")) {
-                ctx.platform.dialogs.message(
-                    "You are not connected. You should either set this application as "
-                    "'SERVER' or connect to a server as a client");
-            }
-            return SendResult::NotConnected;
-        }
-        advance(line);
-        return SendResult::Sent;
-    }
-
-    const QString frequency = FrequencyText::of(kHz);
-
-    Delivery& d = ctx.delivery;
-    const QString target = TargetName->text();
-    if (!PrefixStr->text().isEmpty()) {
-        if (Check1->isChecked()) {
-            d.ActivateWindow(target);
-        }
-        d.DeliverKeys(PrefixStr->text());
-        d.WaitSeconds(0.5);
-    }
-    if (Check1->isChecked()) {
-        d.ActivateWindow(target);
-    }
-    d.DeliverKeys(frequency);
-    Text1->setText(frequency);
-    d.WaitSeconds(1);
-    // Without a suffix the frequency is not confirmed, so the line does not move on.
-    if (!SufixStr->text().isEmpty()) {
-        if (Check1->isChecked()) {
-            d.ActivateWindow(target);
-        }
-        d.DeliverKeys(SufixStr->text());
-        d.WaitSeconds(0.5);
-        if (!ReturnApp->text().isEmpty()) {
-            d.ActivateWindow(ReturnApp->text());
-        }
-        advance(line);
-    }
-    return SendResult::Sent;
-}
-
-void QsySweep::advance(int line) {
-    FreqOffset[static_cast<std::size_t>(line)] += valueOf(IncH[line]);
-    ctx.state.ChannelBusy = false;
-    releaseMarker();
-    Shape1->setFillColor(Indicator::Red);
+    SweepStep(ctx.state, ctx.delivery, ctx.marker).run(*this);
 }
 
 void QsySweep::ForceSend() {
     HandlerScope handler(*this);
     if (!ViaTelnet->isChecked()) {
-        Delivery& d = ctx.delivery;
-        d.ActivateWindow(TargetName->text());
-        d.DeliverKeys(PrefixStr->text());
-        d.WaitSeconds(0.5);
-        d.DeliverKeys(Text1->text());
-        d.WaitSeconds(1);
-        if (!SufixStr->text().isEmpty()) {
-            if (Check1->isChecked()) {
-                d.ActivateWindow(TargetName->text());
-            }
-            d.DeliverKeys(SufixStr->text());
-            d.WaitSeconds(0.5);
-        }
+        SweepPlan::run(SweepPlan::manualSend(settings(), Text1->text()), ctx.delivery,
+                       [](const QString&) {});
     } else if (ImAServer->isChecked()) {
         Telnet->sendIfConnected(Text1->text());
     }
@@ -755,9 +596,10 @@ void QsySweep::ForceSend() {
 void QsySweep::Sending_Click() {
     HandlerScope handler(*this);
     try {
-        if (telnetMode()) {
+        const SweepStartStop::Send send = SweepStartStop::sending(situation());
+        if (send == SweepStartStop::Send::Telnet) {
             Telnet->sendIfConnected(Text1->text());
-        } else if (linkedClient()) {
+        } else if (send == SweepStartStop::Send::Forward) {
             // The server types it; nothing is typed here. A server that shows both dots
             // types the command itself.
             linkForwardCommand(Text1->text());
@@ -801,6 +643,25 @@ void QsySweep::makeStep() {
     DoIt();
 }
 
+void QsySweep::showSending(bool sending) {
+    Shape1->setFillColor(sending ? Indicator::Green : Indicator::Red);
+}
+void QsySweep::hideRunning() {
+    Shape1->hide();
+}
+void QsySweep::showSent(const QString& text) {
+    Text1->setText(text);
+}
+bool QsySweep::sendFrequencyCommand(const QString& command) {
+    return Telnet->sendFrequencyCommand(command);
+}
+void QsySweep::telnetFailed() {
+    Telnet->connectionLost();
+}
+bool QsySweep::offersConnect() {
+    return Connect->text() == QLatin1String("Connect");
+}
+
 // ---------------------------------------------------------------------------------------
 // Plain commands
 
@@ -836,10 +697,7 @@ void QsySweep::buildTelnet() {
     SkimmerTelnet::Inputs in;
     in.telnetMode = [this] { return telnetMode(); };
     in.viaTelnet = [this] { return ViaTelnet->isChecked(); };
-    in.currentDwell = [this] {
-        const int line = ((ctx.state.SweepLine % Lines) + Lines) % Lines;
-        return DurSec[line]->text();
-    };
+    in.currentDwell = [this] { return DurSec[SweepLines::wrap(ctx.state.SweepLine)]->text(); };
     in.linkDotShown = [this] { return !Shape2->isHidden(); };
     Telnet = new SkimmerTelnet(*Winsock2, ctx.platform.clock, ctx.state, in, this);
     connect(Telnet, &SkimmerTelnet::textReceived, Text2, &QPlainTextEdit::setPlainText);
@@ -852,9 +710,9 @@ bool QsySweep::winsock2Connected() const {
     return Telnet->isConnected();
 }
 
-void QsySweep::telnetStart() {
+void QsySweep::telnetStart(bool connected) {
     SweepStopRequested = false;
-    if (winsock2Connected()) {
+    if (connected) {
         // Still connected from an earlier run: go on at once.
         Shape1->show();
         StartIt();
@@ -868,10 +726,6 @@ void QsySweep::telnetStart() {
         return;
     }
     ctx.platform.dialogs.message("Unable to attach to local telnet. Is CW Skimmer started");
-}
-
-void QsySweep::telnetFailure() {
-    Telnet->connectionLost();
 }
 
 void QsySweep::ViaTelnet_Changed(bool checked) {

@@ -5,6 +5,8 @@
 #include <map>
 
 #include "sweep/SweepSettings.h"
+#include "sweep/SweepStartStop.h"
+#include "sweep/SweepStepTarget.h"
 #include "sweep/SweepTickTarget.h"
 #include "ui/ProgramWindow.h"
 
@@ -24,13 +26,15 @@ class SkimmerTelnet;
 
 // The sweep window: the eight-line sweep table and its settings, Start and Stop, the sweep
 // step, the manual "Sending:" command, hints and the two layouts. The one-second tick of
-// the main window times the steps (SweepTick) through the SweepTickTarget side of it.
+// the main window times the steps (SweepTick) through the SweepTickTarget side of it; the
+// step itself (SweepStep, SweepPlan) and what Start and Stop do (SweepStartStop) are
+// decided by logic that works on its SweepStepTarget side.
 //
 // The table and the single fields are read from "QsySweep.txt" when the window loads and
 // written back when it unloads. While one of its handlers waits (a step typing into the
 // target, a manual send) the window may be closed: its closing work runs at once, the
 // object itself goes only when the handler has finished.
-class QsySweep : public ProgramWindow, public SweepTickTarget {
+class QsySweep : public ProgramWindow, public SweepTickTarget, public SweepStepTarget {
     Q_OBJECT
 public:
     static constexpr const char* Name = "QsySweep";
@@ -77,7 +81,7 @@ public:
 
     // The table and single fields as the settings file holds them, and their replacement
     // (by the settings file, or by a table received over the link).
-    SweepSettings settings() const;
+    SweepSettings settings() const override;
     void applySettings(const SweepSettings& settings);
 
     // Height the current layout gives the window, in twips (FullHeight or CompactHeight).
@@ -100,6 +104,14 @@ public:
     bool cycleBandsChecked() override;
     bool stepsLocally() override;
     void makeStep() override;
+
+    // SweepStepTarget (FreqOffset and SweepStopRequested come with it)
+    void showSending(bool sending) override;
+    void hideRunning() override;
+    void showSent(const QString& text) override;
+    bool sendFrequencyCommand(const QString& command) override;
+    void telnetFailed() override;
+    bool offersConnect() override;
 
     // The sweep table.
     std::array<QLineEdit*, Lines> StartFreq{};
@@ -175,11 +187,6 @@ public:
     // a lost acknowledgement, and any timeout chosen here would stop sweeps that work
     // whenever the decoder answers a command without a click report.
 
-    // kHz added to each line's start frequency for its next step.
-    std::array<double, Lines> FreqOffset{};
-    // Stop, "Quit" or the window's unload asked the sweep to end.
-    bool SweepStopRequested = false;
-
 protected:
     void closingWork() override;
     void activationWork() override;
@@ -188,35 +195,31 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    enum class SendResult { Sent, NotConnected };
-
     void buildControls();
     void buildMenu();
     void placeFullLayout();
-    void place(QWidget* w, int left, int top, int width, int height);
-    void setTop(QWidget* w, int top);
+    // Moves the controls that change place between the layouts to the full or compact
+    // layout's tops and shows or hides those the compact layout leaves out.
+    void placeRows(bool compact);
     void setLayoutHeight(int twips);
     void placeMenuBar();
     void assignHints();
+    // Refuses an end time earlier than the line's start time (SweepTick::endTimeRefused).
     void endTimeCheck(int line);
     // Gives a window that was just shown a moment to come to the front before a step
     // activates the target, so the window manager does not hand it the focus mid-step.
     void settleAfterShow();
 
-    SendResult stepSend(int line);
-    void advance(int line);
-    // Releases the busy marker when this program took it for the step and the command
-    // pad's hold is not on.
-    void releaseMarker();
+    // The situation Start, Stop and "Sending:" decide on.
+    SweepStartStop::Situation situation() const;
 
     // Telnet session with the decoder:
     void buildTelnet();
     // Winsock2 is connected to the decoder or to a link server.
     bool winsock2Connected() const;
-    // Start in telnet mode: connect to the decoder, then run.
-    void telnetStart();
-    // The telnet failure path of a failed step.
-    void telnetFailure();
+    // Start in telnet mode: run at once when still `connected` to the decoder, else
+    // connect to it first.
+    void telnetStart(bool connected);
     // ViaTelnet changed: the keystroke fields are of no use while it is checked.
     void ViaTelnet_Changed(bool checked);
 
@@ -233,6 +236,8 @@ private:
     QMenuBar* menuBar_ = nullptr;
     QWidget* form_ = nullptr;  // the window's area below the menu bar; controls live here
     std::map<QObject*, QString> hints_;
+    // Each control's top in the full layout, as placeFullLayout put it (twips).
+    std::map<QWidget*, int> fullTop_;
     int layoutHeight_ = FullHeight;
     bool activeSinceShown_ = false;
 };

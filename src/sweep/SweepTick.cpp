@@ -4,15 +4,16 @@
 
 #include "core/DayTime.h"
 #include "core/TextValue.h"
+#include "sweep/SweepLines.h"
 
 namespace keyrelay {
 
 namespace {
 
-constexpr int Lines = 8;
+constexpr int Lines = SweepLines::Count;
 
 std::int16_t nextLine(std::int16_t line) {
-    return static_cast<std::int16_t>(((line % Lines) + Lines + 1) % Lines);
+    return static_cast<std::int16_t>(SweepLines::wrap(line + 1));
 }
 
 }  // namespace
@@ -30,6 +31,11 @@ bool SweepTick::inTimeWindow(QStringView start, QStringView end, int nowMinutes)
         to = 1440;
     }
     return from <= nowMinutes && nowMinutes <= to;
+}
+
+bool SweepTick::endTimeRefused(QStringView start, QStringView end) {
+    return !start.isEmpty() && !end.isEmpty() &&
+           DayTime::minutesOf(end) < DayTime::minutesOf(start);
 }
 
 void SweepTick::run(ProgramState& state, const std::function<SweepTickTarget&()>& window,

@@ -34,6 +34,10 @@ public:
     // ("22:00" to "02:00") never holds the time. An empty start means no window (always
     // true).
     static bool inTimeWindow(QStringView start, QStringView end, int nowMinutes);
+
+    // The check made when the user leaves a line's end time: an end earlier in the day than
+    // the start (both read by position) is refused. An empty start or end is never refused.
+    static bool endTimeRefused(QStringView start, QStringView end);
 };
 
 }  // namespace keyrelay

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "app/ProgramActions.h"
 #include "cmdpad/CmdPadF.h"
@@ -59,6 +63,32 @@ struct TestProgram {
     }
 
     CmdPadF& pad() { return windows.get<CmdPadF>(); }
+    QsySweep& sweep() { return windows.get<QsySweep>(); }
+
+    // Fills line `n` of the sweep table and includes it.
+    void setLine(int n, const char* start, const char* end, const char* inc, const char* dwell) {
+        QsySweep& s = sweep();
+        s.StartFreq[n]->setText(QString::fromLatin1(start));
+        s.EndFreq[n]->setText(QString::fromLatin1(end));
+        s.IncH[n]->setText(QString::fromLatin1(inc));
+        s.DurSec[n]->setText(QString::fromLatin1(dwell));
+        s.IncCheck[n]->setChecked(true);
+    }
+
+    // Lets `n` seconds of virtual time pass, firing the ticks due meanwhile.
+    void seconds(int n) { fake.clock.advance(static_cast<std::int64_t>(n) * 1000); }
+
+    // The frequencies typed so far (the strings that begin with a digit), each as
+    // "frequency@ms" with the virtual time it was typed at.
+    std::vector<std::string> typedFrequencies() const {
+        std::vector<std::string> out;
+        for (const auto& s : fake.standardKeys.sent()) {
+            if (!s.keys.empty() && s.keys[0] >= '0' && s.keys[0] <= '9') {
+                out.push_back(s.keys + "@" + std::to_string(s.atMs));
+            }
+        }
+        return out;
+    }
 
     QString path(const QString& name) const { return folder.path() + QLatin1Char('/') + name; }
 

@@ -1,0 +1,213 @@
+// The sweep window's wiring, on the fake desktop and, in telnet mode, against skimsim on
+// a loopback port; what the step and Start/Stop decide is tested on the logic.
+#include <gtest/gtest.h>
+#include <QAction>
+#include <QElapsedTimer>
+#include <QFocusEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+
+#include "SkimsimProcess.h"
+#include "support/TestProgram.h"
+#include "sweep/HelpFrm.h"
+#include "sweep/SweepSettingsFile.h"
+#include "ui/Indicator.h"
+
+namespace keyrelay {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// A program with its main window ticking and the sweep aimed at "CW Skimmer".
+struct Sweeping : test::TestProgram {
+    Sweeping() {
+        pad();
+        fake.windows.addWindow("CW Skimmer");
+        sweep().TargetName->setText(u"CW Skimmer"_qs);
+        sweep().SufixStr->setText(u"~"_qs);
+        setLine(0, "7000", "7100", "1", "2");
+    }
+    const Strings& messages() const { return fake.dialogs.messages(); }
+};
+
+TEST(QsySweep, SettingsComeFromTheFileAndGoBackOnClose) {
+    test::TestProgram p;
+    SweepSettings stored;
+    stored.rows[2] = {u"7000"_qs, u"7040"_qs, u"1"_qs, u"30*"_qs, 1, {}, {}};
+    stored.ViaTelnet = 1;
+    ASSERT_TRUE(SweepSettingsFile::save(p.folder.path(), stored));
+    EXPECT_EQ(p.sweep().settings(), stored);
+    // The keystroke fields are of no use while ViaTelnet is checked, from the file on.
+    EXPECT_FALSE(p.sweep().SufixStr->isEnabled());
+    p.sweep().ViaTelnet->click();
+    EXPECT_TRUE(p.sweep().SufixStr->isEnabled());
+    stored.ViaTelnet = 0;
+    for (const bool viaFile : {false, true}) {  // Quit frees the channel, File does not
+        p.state.ChannelBusy = true;
+        viaFile ? p.sweep().FX->trigger() : p.sweep().Command1_Click();
+        EXPECT_EQ(p.state.ChannelBusy, viaFile);
+        EXPECT_FALSE(p.windows.isLoaded(QsySweep::Name));
+        EXPECT_EQ(p.sweep().settings(), stored);
+    }
+    // A failed save is told where it can be read later, and the window still goes.
+    p.ctx.settingsFolder = p.path(u"missing/folder"_qs);
+    QPointer<QsySweep> gone = &p.sweep();
+    gone->Command1_Click();
+    ASSERT_FALSE(gone.isNull() || p.windows.isLoaded(QsySweep::Name));
+    EXPECT_TRUE(gone->TxtStatus->text().startsWith(u"Could not save"_qs));
+}
+
+TEST(QsySweep, StartCollapsesAndStepsThenTheTickStepsOnTheDwell) {
+    Sweeping p;
+    QsySweep& s = p.sweep();
+    const auto children =
+        s.Command1->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    std::vector<QRect> full;
+    for (QWidget* w : children) {
+        full.push_back(w->geometry());
+    }
+    s.show();  // the window manager activates it 300 ms later: the first step waits for it
+    p.fake.clock.startTimer(300, [&] { test::TestProgram::activate(s); });
+    s.Command2_Click();
+    EXPECT_TRUE(s.TargetName->isHidden() && s.ImAServer->isHidden());
+    // The running controls on one row in view, the table out of view.
+    const QPoint form = s.Command1->parentWidget()->pos();
+    const QRect row = s.Command1->geometry().united(s.Shape3->geometry()).translated(form);
+    EXPECT_TRUE(row.bottom() <= s.height() && row.height() < 2 * s.Shape3->height());
+    EXPECT_GT(s.StartFreq[0]->y() + form.y(), s.height());
+    // A step takes 1.5 s; the first tick past the two-second dwell after it steps again.
+    p.seconds(9);  // to 10800
+    EXPECT_EQ(p.typedFrequencies(), (Strings{"7000@300", "7001@4000", "7002@8000"}));
+    s.Command3_Click();
+    s.Command2_Click();  // no second wait for the window manager
+    EXPECT_EQ(p.typedFrequencies().back(), "7003@10800");
+    s.COLx->trigger();  // "Expand"
+    EXPECT_FALSE(s.TargetName->isHidden() || s.ImAServer->isHidden());
+    for (qsizetype i = 0; i < children.size(); ++i) {
+        EXPECT_EQ(children[i]->geometry(), full[static_cast<std::size_t>(i)]);
+    }
+    s.COLx->trigger();  // "Collapse"
+    s.Command3_Click();
+    s.ViaTelnet->setChecked(true);  // telnet steps without a connection say so
+    s.Command2_Click();
+    EXPECT_EQ(p.messages().size(), 1u);
+    s.Command3_Click();
+    s.ImAServer->setChecked(true);  // telnet mode: Start connects to the decoder first
+    s.SkimmerPort->setText(u"not a port"_qs);
+    s.Command2_Click();
+    EXPECT_EQ(p.messages().back(), "Unable to attach to local telnet. Is CW Skimmer started");
+    EXPECT_TRUE(s.Shape1->isHidden());
+}
+
+TEST(QsySweep, QuitDuringAStepLetsTheStepFinishBeforeTheWindowGoes) {
+    Sweeping p;
+    QPointer<QsySweep> s = &p.sweep();
+    p.fake.clock.startTimer(700, [&] {
+        if (!s->isUnloaded()) {
+            s->Command1_Click();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            EXPECT_FALSE(s.isNull());
+        }
+    });
+    s->Command2_Click();
+    EXPECT_EQ(p.fake.standardKeys.keys(), (Strings{"7000", "~"}));
+    // The tick inside the step has loaded the window afresh, hidden and stopped.
+    QsySweep* reloaded = p.windows.ifLoaded<QsySweep>();
+    ASSERT_TRUE(reloaded && reloaded != s.data() && reloaded->Shape1->isHidden());
+    EXPECT_FALSE(p.state.ChannelBusy || p.state.SweepStepping);
+}
+
+TEST(QsySweep, HintsEndTimesSendingAboutAndHelp) {
+    Sweeping p;
+    QsySweep& s = p.sweep();
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(s.DurSec[4], &enter);
+    EXPECT_TRUE(s.DurSec[4]->toolTip().contains(u"reset to 0 when a spot is found"_qs));
+    s.StartTime[3]->setText(u"10:00"_qs);
+    s.EndTime[3]->setText(u"09:59"_qs);
+    QFocusEvent out(QEvent::FocusOut);
+    QCoreApplication::sendEvent(s.StartTime[3], &out);  // the start time is not checked
+    QCoreApplication::sendEvent(s.EndTime[3], &out);
+    EXPECT_EQ(p.messages(), Strings{"End time should be greater than the start time."});
+    EXPECT_TRUE(s.EndTime[3]->text().isEmpty());
+
+    s.Text1->setText(u"3525"_qs);
+    p.state.ChannelBusy = true;  // a manual send does not ask for the channel
+    s.Sending->click();
+    EXPECT_EQ(p.fake.standardKeys.keys(), (Strings{"", "3525", "~"}));
+
+    s.ABT->trigger();
+    EXPECT_TRUE(p.messages().back().starts_with("Keyrelay ") &&
+                p.messages().back().find("\nhttps://") != std::string::npos);
+    s.HLP->trigger();
+    EXPECT_FALSE(p.windows.get<HelpFrm>().isHidden());
+}
+
+// The program follows another program's sweep: the green link dot shown, the red one not.
+TEST(QsySweep, ALinkedClientLeavesTheRunningToItsServer) {
+    Sweeping p;
+    CmdPadF& pad = p.pad();
+    pad.CMND[0]->setText(u"a"_qs);
+    pad.RepSec[0]->setText(u"30"_qs);
+    QsySweep& s = p.sweep();
+    s.Shape2->show();
+    pad.keypadAutoStart();
+    s.autoStart();
+    EXPECT_TRUE(s.Shape1->isHidden());
+    s.Command2_Click();  // handed to the server: the dot shows, nothing is typed here
+    s.Sending->click();
+    p.seconds(5);
+    EXPECT_FALSE(s.Shape1->isHidden());
+    EXPECT_TRUE(p.fake.standardKeys.keys().empty());
+
+    s.Shape3->show();  // a server showing both dots types for itself
+    p.seconds(2);
+    EXPECT_FALSE(p.typedFrequencies().empty());
+}
+
+// Runs Qt's events, virtual time standing, until `done` holds (ten seconds at most).
+bool realWait(const std::function<bool()>& done) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return done();
+}
+
+// The sockets are real: every wait of the virtual clock runs Qt's events a moment.
+TEST(QsySweep, TelnetModeLogsInAndTheTickSendsTheStepsToTheDecoder) {
+    test::SkimsimProcess skimsim;
+    ASSERT_NE(skimsim.port(), 0) << "skimsim did not start";
+    Sweeping p;
+    p.fake.clock.setEventPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 1); });
+    QsySweep& s = p.sweep();
+    s.ViaTelnet->setChecked(true);
+    s.ImAServer->setChecked(true);
+    s.SkimmerPort->setText(QString::number(skimsim.port()));
+    auto commands = [&] { return skimsim.received().filter(u"SKIMMER/QSY"_qs); };
+
+    s.Command2_Click();
+    ASSERT_TRUE(realWait([&] { return skimsim.received().contains(u"NOCALL\r"_qs); }));
+    EXPECT_TRUE(commands().isEmpty());  // the first step comes from the tick
+    p.seconds(9);
+    ASSERT_TRUE(realWait([&] { return commands().size() >= 3; })) << skimsim.log().toStdString();
+    EXPECT_EQ(commands(), (QStringList{u"SKIMMER/QSY 7000\r"_qs, u"SKIMMER/QSY 7001\r"_qs,
+                                       u"SKIMMER/QSY 7002\r"_qs}));
+    EXPECT_TRUE(skimsim.log().contains(u"SKIMMER/QSY 7002"_qs));  // as skimsim understood it
+    ASSERT_TRUE(realWait([&] { return s.Text2->toPlainText().contains(u"Clicked on"_qs); }));
+    // Stop keeps the connection; Start steps at once on it, as "Sending:" sends.
+    s.Command3_Click();
+    s.Command2_Click();
+    s.Text1->setText(u"SKIMMER/QSY 3512.5"_qs);
+    s.Sending->click();
+    ASSERT_TRUE(realWait([&] { return commands().size() == 5; }));
+    EXPECT_EQ(commands().mid(3),
+              (QStringList{u"SKIMMER/QSY 7003\r"_qs, u"SKIMMER/QSY 3512.5\r"_qs}));
+    EXPECT_EQ(skimsim.received().count(u"NOCALL\r"_qs), 1);
+    EXPECT_TRUE(p.fake.standardKeys.keys().empty() && p.messages().empty());
+}
+
+}  // namespace
+}  // namespace keyrelay
