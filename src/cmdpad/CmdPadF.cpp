@@ -515,14 +515,6 @@ void CmdPadF::keypadAutoStart() {
     sequence_.autoStart();
 }
 
-void CmdPadF::DoIt() {
-    sequence_.run();
-}
-
-void CmdPadF::ClearBusy() {
-    ctx.marker.ClearBusy();
-}
-
 void CmdPadF::Command3_MouseUp() {
     sequence_.stop();
 }

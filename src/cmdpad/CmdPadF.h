@@ -44,10 +44,8 @@ public:
     // Failures are ignored.
     void openWith(const QString& argumentText);
 
-    // Start / one sequence / release the busy marker.
+    // Start: the first round at once, then cycling.
     void StartIt();
-    void DoIt();
-    void ClearBusy();
     void Compress();
     void Expand();
 

@@ -3,72 +3,64 @@
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <tuple>
 
 #include "cmdpad/CommandSetFile.h"
 #include "support/TestProgram.h"
-#include "ui/Indicator.h"
 
 namespace keyrelay {
 namespace {
 
-template <typename T>
-int shownCount(QWidget& window) {
-    const auto all = window.findChildren<T*>();
-    return static_cast<int>(
-        std::count_if(all.begin(), all.end(), [](T* w) { return !w->isHidden(); }));
-}
-
-// A pad on the fake desktop with its fields filled; its target window exists.
-struct PadWindow {
-    PadWindow() : pad(p.pad()) {
+// A pad on the fake desktop with its commands filled in and its target window, and setup
+// files for the chooser, each titled with its own name.
+class CmdPadFWindowTest : public ::testing::Test {
+protected:
+    CmdPadFWindowTest() : pad(p.pad()) {
         p.fake.windows.addWindow("Target window");
         pad.AppTitle->setText(QStringLiteral("Target"));
         for (int i = 0; i < CommandSet::Commands; ++i) {
             pad.CMND[i]->setText(QStringLiteral("c%1").arg(i));
         }
         pad.RepSec[0]->setText(QStringLiteral("5"));
-        pad.RCAS->setChecked(true);
         pad.Alternate->setChecked(true);
-    }
-
-    // Setup files for the chooser, each titled with its name; the chooser opened from the
-    // menu.
-    Dirx& chooser() {
         for (const char* name : {"alpha.ini", "Beta.INI", "notes.txt", "x.ini.bak"}) {
             CommandSet set;
             set.AppTitle = QString::fromLatin1(name);
             CommandSetFile::save(p.path(QString::fromLatin1(name)), set);
         }
-        pad.Compress();
-        pad.LD->trigger();  // expands, then opens the chooser
+    }
+    void releaseOverStop(QPointF at) {
+        QMouseEvent e(QEvent::MouseButtonRelease, at, pad.Command3->mapToGlobal(at), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(pad.Command3, &e);
+    }
+    Dirx& chooser() {
+        if (!p.windows.isLoaded(Dirx::Name)) {
+            pad.Compress();
+            pad.LD->trigger();  // expands, then opens the chooser
+        }
         return p.windows.get<Dirx>();
     }
-    static QStringList listed(const Dirx& d) {
+    QString listed() {
         QStringList out;
-        for (int i = 0; i < d.File1->count(); ++i) {
-            out << d.File1->item(i)->text();
+        for (int i = 0; i < chooser().File1->count(); ++i) {
+            out << chooser().File1->item(i)->text();
         }
-        return out;
+        return out.join(QLatin1Char(' '));
     }
-
-    void mouse(QEvent::Type type, QPointF at) {
-        QMouseEvent e(type, at, pad.Command3->mapToGlobal(at), Qt::LeftButton,
-                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                      Qt::NoModifier);
-        QCoreApplication::sendEvent(pad.Command3, &e);
+    QByteArray lastFile() {
+        QFile f(p.path(Dirx::LastFileName));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("none");
     }
 
     test::TestProgram p;
     CmdPadF& pad;
 };
-
-struct CmdPadFWindowTest : ::testing::Test, PadWindow {};
 
 TEST_F(CmdPadFWindowTest, ButtonsAndTheTickDriveTheRounds) {
     pad.Command2->click();  // Start: the first round at once, on the alternate path
@@ -80,94 +72,64 @@ TEST_F(CmdPadFWindowTest, ButtonsAndTheTickDriveTheRounds) {
     EXPECT_EQ(pad.Text1->text(), QStringLiteral("5/5"));
     EXPECT_TRUE(p.windows.isLoaded(QsySweep::Name));
 
-    // Stop acts on a mouse release over the button only, not on the keyboard.
-    QKeyEvent space(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier);
-    QCoreApplication::sendEvent(pad.Command3, &space);
+    // Stop acts on a mouse release over the button only.
     const QPointF inside(pad.Command3->width() / 2.0, pad.Command3->height() / 2.0);
-    mouse(QEvent::MouseButtonPress, inside);
-    mouse(QEvent::MouseButtonRelease, inside + QPointF(pad.Command3->width(), 0));
+    releaseOverStop(inside + QPointF(pad.Command3->width(), 0));
     EXPECT_TRUE(p.state.PadRunning);
-    mouse(QEvent::MouseButtonPress, inside);
-    mouse(QEvent::MouseButtonRelease, inside);
+    releaseOverStop(inside);
     EXPECT_FALSE(p.state.PadRunning);
-    pad.Command4->click();  // Hold
+    pad.Command4->click();  // Hold takes the channel; idle for 30 s, it is given back
     EXPECT_TRUE(p.state.HoldOn && p.state.ChannelBusy);
+    p.fake.clock.advance(30000);
+    EXPECT_FALSE(p.state.HoldOn || p.state.ChannelBusy);
 }
 
-TEST_F(CmdPadFWindowTest, CollapseHidesTheFieldsAndKeepsTheRowInside) {
-    const CommandSet before = pad.commandSet();
-    pad.Shape2->show();
-    pad.EXp->trigger();
-    EXPECT_EQ(pad.EXp->text(), QStringLiteral("Expand"));
-    EXPECT_EQ(shownCount<QLineEdit>(pad) + shownCount<QLabel>(pad), 1);  // the progress box
-    for (QWidget* w : std::initializer_list<QWidget*>{pad.Command4, pad.Shape2, pad.Text1}) {
-        const QPoint corner = w->mapTo(&pad, QPoint(w->width(), w->height()));
-        EXPECT_TRUE(corner.x() <= pad.width() && corner.y() <= pad.height());
-    }
-    EXPECT_TRUE(!p.state.PadRunning && p.state.HoldOn);  // the dots stay as they are
-    const int collapsedHeight = pad.height();
-    pad.EXp->trigger();
-    EXPECT_EQ(pad.EXp->text(), QStringLiteral("Collapse"));
-    EXPECT_EQ(shownCount<QLineEdit>(pad), 30);  // 13 commands, 13 times, 3 boxes, progress
-    EXPECT_EQ(shownCount<QLabel>(pad), 31);
-    EXPECT_GT(pad.Command2->y(), collapsedHeight);
-    EXPECT_EQ(pad.commandSet(), before);
-}
-
-TEST_F(CmdPadFWindowTest, LeavingTheFileNameBoxAddsIniButSwitchingAwayDoesNot) {
-    const std::pair<Qt::FocusReason, const char*> cases[] = {{Qt::ActiveWindowFocusReason, "x"},
-                                                             {Qt::PopupFocusReason, "x"},
-                                                             {Qt::MouseFocusReason, "x.INI"},
-                                                             {Qt::TabFocusReason, "x.INI"}};
-    for (const auto& [reason, result] : cases) {
-        pad.FlName->setText(QStringLiteral("x"));
+TEST_F(CmdPadFWindowTest, LeavingTheFileNameBoxAddsIniToANameWithoutADot) {
+    const std::tuple<Qt::FocusReason, const char*, const char*> cases[] = {
+        {Qt::TabFocusReason, "x", "x.INI"},
+        {Qt::TabFocusReason, "", ".INI"},
+        {Qt::TabFocusReason, "a.b/x", "a.b/x"},  // a dot in a folder name counts
+        {Qt::PopupFocusReason, "x", "x"},        // switching away or to the menu is no leaving
+        {Qt::ActiveWindowFocusReason, "x", "x"}};
+    for (const auto& [reason, typed, result] : cases) {
+        pad.FlName->setText(QString::fromLatin1(typed));
         QFocusEvent out(QEvent::FocusOut, reason);
         QCoreApplication::sendEvent(pad.FlName, &out);
-        EXPECT_EQ(pad.FlName->text(), QString::fromLatin1(result)) << reason;
+        EXPECT_EQ(pad.FlName->text(), result) << typed;
     }
 }
 
 TEST_F(CmdPadFWindowTest, SetupFileRoundTripsThroughTheFieldsAndTheDialogs) {
     const CommandSet saved = pad.commandSet();
-    pad.SaveFile();
-    pad.setCommandSet(CommandSet{});
-    pad.LoadFile();
-    EXPECT_EQ(pad.commandSet(), saved);
-
     p.fake.dialogs.queueSaveFile(p.path("saved.ini").toStdString());
     pad.SC->trigger();
     const FileDialogRequest& s = p.fake.dialogs.saveRequests().at(0);
-    EXPECT_EQ(s.filter, "INI_fILES (*.ini)|*.ini");
-    EXPECT_TRUE(s.fileName == "CmdPadF.ini" && s.overwritePrompt);
-    CommandSet loaded;
-    ASSERT_TRUE(CommandSetFile::load(p.path("saved.ini"), loaded));
-    EXPECT_EQ(loaded, saved);
-
-    loaded.AppTitle = QStringLiteral("chosen");
-    CommandSetFile::save(p.path("other.ini"), loaded);
-    p.fake.dialogs.queueOpenFile(p.path("other.ini").toStdString());
+    EXPECT_TRUE(s.filter == "INI_fILES (*.ini)|*.ini" && s.fileName == "CmdPadF.ini" &&
+                s.overwritePrompt);
+    p.fake.dialogs.queueOpenFile(p.path("Beta.INI").toStdString());
     pad.Load1->trigger();
     const FileDialogRequest& o = p.fake.dialogs.openRequests().at(0);
-    EXPECT_EQ(o.filter, "INI_Files (*.ini)|*.ini");
-    EXPECT_EQ(o.initialFolder, p.folder.path().toStdString());
-    EXPECT_EQ(pad.AppTitle->text(), QStringLiteral("chosen"));
-    pad.Load1->trigger();  // Cancel
-    EXPECT_EQ(pad.FlName->text(), p.path("other.ini"));
+    EXPECT_TRUE(o.filter == "INI_Files (*.ini)|*.ini" &&
+                o.initialFolder == p.folder.path().toStdString());
+    EXPECT_EQ(pad.AppTitle->text(), QStringLiteral("Beta.INI"));
+    pad.SC->trigger();  // Cancel in both: nothing changes
+    pad.Load1->trigger();
+    pad.FlName->setText(QStringLiteral("saved.ini"));
+    pad.LoadFile();
+    EXPECT_EQ(pad.commandSet(), saved);
 
     p.fake.dialogs.queueSaveFile(p.path("missing/x.ini").toStdString());
     pad.SC->trigger();
-    ASSERT_EQ(p.fake.dialogs.messages().size(), 1u);
-    EXPECT_EQ(p.fake.dialogs.messages()[0].rfind("Unexpected error. Err 75 : ", 0), 0u);
+    EXPECT_EQ(p.fake.dialogs.messages().at(0).rfind("Unexpected error. Err 75 : ", 0), 0u);
     pad.FlName->clear();  // an empty name writes nothing
     pad.SaveFile();
-    EXPECT_EQ(QDir(p.folder.path()).entryList(QDir::Files).size(), 3);
+    EXPECT_EQ(QDir(p.folder.path()).entryList(QDir::Files).size(), 5);
 }
 
 TEST_F(CmdPadFWindowTest, MenuAndHelperButtonReachTheOtherWindows) {
-    pad.FRC->trigger();
-    EXPECT_FALSE(p.windows.get<QsySweep>().isHidden());
     pad.ESA->trigger();
-    EXPECT_FALSE(p.windows.get<Apps>().isHidden());
+    pad.FRC->trigger();
+    EXPECT_FALSE(p.windows.get<Apps>().isHidden() || p.windows.get<QsySweep>().isHidden());
     pad.Hlp->trigger();
     EXPECT_TRUE(p.windows.get<HlpF>().Text1->toPlainText().contains("{BACKSPACE}"));
     p.windows.get<HlpF>().Command1->click();
@@ -177,61 +139,35 @@ TEST_F(CmdPadFWindowTest, MenuAndHelperButtonReachTheOtherWindows) {
     EXPECT_EQ(std::make_pair(p.fake.mouse.x(), p.fake.mouse.y()), std::make_pair(815, 60));
 }
 
-TEST_F(CmdPadFWindowTest, ChooserListsTheFilesMatchingItsPatterns) {
-    Dirx& d = chooser();
+TEST_F(CmdPadFWindowTest, ChooserHandsThePadTheChosenFile) {
+    EXPECT_EQ(listed(), "alpha.ini Beta.INI");  // letter case ignored
     EXPECT_FALSE(pad.CMND[0]->isHidden());
-    EXPECT_EQ(listed(d), (QStringList{"alpha.ini", "Beta.INI"}));  // letter case ignored
-    d.Filetype->setText(QStringLiteral("*.txt;*.bak"));
-    d.applyPattern();
-    EXPECT_EQ(listed(d), (QStringList{"notes.txt", "x.ini.bak"}));
-    test::TestProgram::activate(d);  // activation resets the pattern
-    EXPECT_EQ(listed(d), (QStringList{"alpha.ini", "Beta.INI"}));
-    QDir(p.folder.path()).mkdir(QStringLiteral("sets"));  // another folder keeps its path
-    CommandSetFile::save(p.path("sets/night.ini"), CommandSet{});
-    d.setFolder(p.path("sets"));
-    d.File1->setCurrentRow(0);
-    d.Go();
-    EXPECT_EQ(QDir::cleanPath(pad.FlName->text()), p.path("sets/night.ini"));
-    EXPECT_EQ(pad.AppTitle->text(), QString());
-}
+    chooser().Filetype->setText(QStringLiteral("*.txt;*.bak"));
+    chooser().applyPattern();
+    EXPECT_EQ(listed(), "notes.txt x.ini.bak");
+    test::TestProgram::activate(chooser());  // activation resets the pattern
+    EXPECT_EQ(listed(), "alpha.ini Beta.INI");
 
-TEST(CmdPadFChooserTest, EachWayOutHandsThePadWhatItShould) {
-    struct Case {
-        const char* way;
-        int row;  // -1: nothing selected
-        const char* flName;
-        const char* appTitle;  // "Target": not loaded
-        const char* lastFile;  // empty: not written
-        bool stays;
+    // F2 takes the name only; Esc and Close leave; Go and a double click load the set.
+    const auto key = [&](Qt::Key k) {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+        QCoreApplication::sendEvent(chooser().File1, &press);
     };
-    const Case cases[] = {{"Go", 1, "Beta.INI", "Beta.INI", "Beta.INI\r\n", false},
-                          {"double click", 1, "Beta.INI", "Beta.INI", "Beta.INI\r\n", false},
-                          {"Go", -1, "", "Target", "\r\n", false},
-                          {"F2", 0, "alpha.ini", "Target", "", true},
-                          {"Esc", 0, "CmdPadF.ini", "Target", "", false},
-                          {"Close", 0, "CmdPadF.ini", "Target", "", false}};
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.way);
-        PadWindow t;
-        Dirx& d = t.chooser();
-        d.File1->setCurrentRow(k.row);
-        const std::string way = k.way;
-        QKeyEvent key(QEvent::KeyPress, way == "F2" ? Qt::Key_F2 : Qt::Key_Escape, Qt::NoModifier);
-        if (way == "Go") {
-            d.Command2->click();
-        } else if (way == "double click") {
-            emit d.File1->itemDoubleClicked(d.File1->item(k.row));
-        } else if (way == "Close") {
-            d.Command1->click();
-        } else {
-            QCoreApplication::sendEvent(d.File1, &key);
-        }
-        EXPECT_EQ(t.pad.FlName->text(), QString::fromLatin1(k.flName));
-        EXPECT_EQ(t.pad.AppTitle->text(), QString::fromLatin1(k.appTitle));
-        QFile last(t.p.path(Dirx::LastFileName));
-        EXPECT_EQ(last.open(QIODevice::ReadOnly) ? last.readAll() : "", k.lastFile);
-        EXPECT_EQ(t.p.windows.isLoaded(Dirx::Name), k.stays);
-    }
+    chooser().File1->setCurrentRow(0);
+    key(Qt::Key_F2);
+    EXPECT_TRUE(pad.FlName->text() == "alpha.ini" && pad.AppTitle->text() == "Target");
+    key(Qt::Key_Escape);
+    chooser().Command1->click();
+    EXPECT_EQ(lastFile(), "none");
+    chooser().File1->setCurrentRow(1);
+    emit chooser().File1->itemDoubleClicked(chooser().File1->item(1));
+    EXPECT_TRUE(pad.FlName->text() == "Beta.INI" && pad.AppTitle->text() == "Beta.INI");
+    EXPECT_EQ(lastFile(), "Beta.INI\r\n");
+    EXPECT_FALSE(p.windows.isLoaded(Dirx::Name));
+    chooser().File1->setCurrentRow(-1);
+    chooser().Command2->click();  // Go without a selection: an empty name, nothing loaded
+    EXPECT_TRUE(pad.FlName->text().isEmpty() && pad.AppTitle->text() == "Beta.INI");
+    EXPECT_EQ(lastFile(), "\r\n");
 }
 
 }  // namespace

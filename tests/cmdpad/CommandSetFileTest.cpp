@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <QFile>
 #include <QTemporaryDir>
+#include <tuple>
 
 #include "cmdpad/CommandSetFile.h"
 
@@ -33,71 +34,41 @@ TEST(CommandSetFileTest, FileFormat) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.ini"));
     CommandSetFile::save(path, sampleSet());
-    QFile written(path);
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    const QByteArray bytes = written.readAll();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    file.close();
     EXPECT_EQ(bytes, sampleLines().join(QStringLiteral("\r\n")).toLatin1() + "\r\n");
     EXPECT_TRUE(bytes.startsWith("  CW Skimmer\r\n 0.5 \r\n%CT{+}^(ab)~{LEFT 42}0\r\n 1.5 \r\n"));
     EXPECT_TRUE(bytes.endsWith("40 m\r\n 1 \r\nFALSE\r\nTRUE\r\nFALSE\r\nFALSE\r\nTRUE\r\n"));
 
-    struct Case {
-        const char* lineEnd;  // LF files may also lack the last line end
-        int line;
-        const char* inFile;
-        const char* readAs;  // as written back
-    };
-    const Case cases[] = {
-        {"\r\n", 0, "", ""},           {"\n", 0, "", ""},
-        {"\r\n", 29, "0.5", " 0 "},    {"\r\n", 29, "0.6", " 1 "},  // Alternate: rounded
+    // line end (the last line has none), line, its text, what it reads as (written back)
+    const std::tuple<const char*, int, const char*, const char*> cases[] = {
+        {"\r\n", 0, "", ""},           {"\n", 0, "", ""},  // Alternate: rounded to an integer
+        {"\r\n", 29, "0.5", " 0 "},    {"\r\n", 29, "0.6", " 1 "},
         {"\r\n", 29, "-1", " 1 "},     {"\r\n", 29, "x", " 0 "},
-        {"\r\n", 34, "True", "FALSE"}, {"\r\n", 31, " TRUE", "FALSE"},  // options: exact TRUE
-        {"\r\n", 32, "TRUE", "TRUE"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.line << " " << c.inFile);
-        QByteArray file = sampleLines(c.line, c.inFile).join(QLatin1String(c.lineEnd)).toLatin1();
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(file);
-        f.close();
+        {"\r\n", 32, "TRUE", "TRUE"},  // options: exactly TRUE
+        {"\r\n", 34, "True", "FALSE"}, {"\r\n", 31, " TRUE", "FALSE"}};
+    for (const auto& [lineEnd, line, text, readAs] : cases) {
+        SCOPED_TRACE(testing::Message() << line << " " << text);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(sampleLines(line, text).join(QLatin1String(lineEnd)).toLatin1());
+        file.close();
         CommandSet loaded;
         ASSERT_TRUE(CommandSetFile::load(path, loaded));
-        EXPECT_EQ(CommandSetFile::lines(loaded), sampleLines(c.line, c.readAs));
+        EXPECT_EQ(CommandSetFile::lines(loaded), sampleLines(line, readAs));
     }
-
     CommandSet set = sampleSet();  // a missing file changes nothing
     EXPECT_FALSE(CommandSetFile::load(dir.filePath(QStringLiteral("none.ini")), set));
     EXPECT_EQ(set, sampleSet());
 }
 
-TEST(CommandSetFileTest, ShortFilesStopAtEveryBoundary) {
-    const QStringList all = CommandSetFile::lines(sampleSet());
-    const QStringList empty = CommandSetFile::lines(CommandSet{});
-    for (int count = 0; count <= CommandSetFile::LineCount; ++count) {
-        CommandSet set;
-        CommandSetFile::apply(all.mid(0, count), set);
-        EXPECT_EQ(CommandSetFile::lines(set), all.mid(0, count) + empty.mid(count)) << count;
-    }
-}
-
-TEST(CommandSetFileTest, NamesGetIniWithoutADotAndResolveIgnoringLetterCase) {
-    // A dot anywhere counts, also in a folder name.
-    const char* const names[][2] = {{"night", "night.INI"},
-                                    {"", ".INI"},
-                                    {"a.", "a."},
-                                    {"sets.d/night", "sets.d/night"},
-                                    {"/op/x", "/op/x.INI"}};
-    for (const auto& [in, out] : names) {
-        EXPECT_EQ(CommandSetFile::withDefaultExtension(QString::fromLatin1(in)), out) << in;
-    }
+TEST(CommandSetFileTest, NamesResolveIgnoringLetterCase) {
     QTemporaryDir dir;
     CommandSetFile::save(dir.filePath(QStringLiteral("Night.INI")), sampleSet());
-    const auto resolved = [&](const char* name) {
-        return CommandSetFile::resolve(dir.path(), QString::fromLatin1(name));
-    };
-    EXPECT_EQ(resolved("night.ini"), dir.filePath(QStringLiteral("Night.INI")));
-    EXPECT_EQ(resolved("new.ini"), dir.filePath(QStringLiteral("new.ini")));
-    EXPECT_EQ(resolved(""), QString());
+    EXPECT_EQ(CommandSetFile::resolve(dir.path(), "night.ini"), dir.filePath("Night.INI"));
+    EXPECT_EQ(CommandSetFile::resolve(dir.path(), "new.ini"), dir.filePath("new.ini"));
+    EXPECT_EQ(CommandSetFile::resolve(dir.path(), ""), QString());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <map>
+#include <tuple>
 
 #include "cmdpad/PadTick.h"
 #include "core/LineFile.h"
@@ -10,15 +11,15 @@
 namespace keyrelay {
 namespace {
 
-// The pad window as a plain table.
-struct FakePad : PadTarget {
-    std::array<QString, 13> cmnd;
-    std::array<QString, 16> secs;
-    QString title = QStringLiteral("Target");
-    bool handshake = false, running = false, green = false, hold = false, compressed = false;
-    QString progress = QStringLiteral("0/0"), caption = QStringLiteral("Start");
-    int sweepLoads = 0, sweepReds = 0, sweepDuties = 0;
-
+// The pad's logic on the virtual clock, ticking every second as the window does; the
+// pad window itself is a plain table.
+struct PadRig : PadTarget {
+    PadRig() {
+        state.LogdeckFolder = dir.path() + QLatin1Char('/');
+        fake.windows.addWindow("Target window");
+        marker.setHoldSource([this] { return hold; });  // as the window wires it
+        clock.startTimer(1000, [this] { PadTick::run(state, marker, clock, *this, seq); });
+    }
     QString commandText(int i) override { return cmnd.at(i); }
     QString secondsText(int i) override { return secs.at(i); }
     QString appTitle() override { return title; }
@@ -30,31 +31,21 @@ struct FakePad : PadTarget {
     void showHold(bool shown) override { hold = shown; }
     void setProgress(const QString& text) override { progress = text; }
     void setStartCaption(const QString& text) override { caption = text; }
-    void compress() override { compressed = true; }
-    void loadSweepWindow() override { ++sweepLoads; }
+    void compress() override {}
+    void loadSweepWindow() override {}
     void sweepDotRed() override { ++sweepReds; }
     void sweepTickDuties() override { ++sweepDuties; }
-};
 
-// The pad's logic on the virtual clock, ticking every second as the window does.
-struct PadRig {
-    PadRig() {
-        state.LogdeckFolder = dir.path() + QLatin1Char('/');
-        fake.windows.addWindow("Other");
-        fake.windows.addWindow("Target window");
-        marker.setHoldSource([this] { return pad.hold; });  // as the window wires it
-        clock.startTimer(1000, [this] { PadTick::run(state, marker, clock, pad, seq); });
-    }
-    // "period; keys:wait keys ..." fills RepSec 0 and CMND i / RepSec i + 1; CMND 12 is "z".
+    // "period; keys:wait keys ... 12=keys" fills RepSec 0, then CMND i and RepSec i + 1.
     void fill(const char* text) {
         const QStringList parts = QString::fromLatin1(text).split(QLatin1Char(';'));
-        pad.secs[0] = parts[0].trimmed();
+        secs[0] = parts[0].trimmed();
         int i = 0;
         for (const QString& c : parts.value(1).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            pad.cmnd[i] = c.section(QLatin1Char(':'), 0, 0);
-            pad.secs[++i] = c.section(QLatin1Char(':'), 1);
+            const int at = c.startsWith(QLatin1String("12=")) ? 12 : i++;
+            cmnd[at] = c.section(QLatin1Char(':'), 0, 0).remove(QLatin1String("12="));
+            secs[at + 1] = c.section(QLatin1Char(':'), 1);
         }
-        pad.cmnd[12] = QStringLiteral("z");
     }
     void act(const std::string& name) {
         const std::map<std::string, std::function<void()>> acts = {
@@ -62,44 +53,37 @@ struct PadRig {
             {"auto", [&] { seq.autoStart(); }},
             {"stop", [&] { seq.stop(); }},
             {"hold", [&] { seq.toggleHold(); }},
-            {"handshake", [&] { pad.handshake = true; }},
+            {"handshake", [&] { handshake = true; }},
             {"marker", [&] { LineFile::write(marker.path(), {QStringLiteral("XX")}); }},
             {"unmark", [&] { QFile::remove(marker.path()); }},
             {"take", [&] { marker.CheckBusy(); }},
             {"linked", [&] { state.LinkDotShown = true; }},
             {"busy", [&] { state.ChannelBusy = true; }},
-            {"green", [&] { pad.green = true; }},
-            {"strict", [&] { fake.standardKeys.setCheckNotation(true); }},
-            {"lost", [&] { pad.title = QStringLiteral("Missing"); }},
+            {"green", [&] { green = true; }},
+            {"lost", [&] { title = QStringLiteral("Missing"); }},
+            // Stops while the first round activates the target.
             {"stopAtActivation", [&] {
-                 clock.setYieldHook([this, once = true]() mutable {
-                     if (once && !fake.windows.activations().empty()) {
-                         once = false;
-                         seq.stop();
-                     }
-                 });
+                 clock.setYieldHook(
+                     [&] { fake.windows.activations().size() == 1 ? seq.stop() : void(); });
              }}};
         acts.at(name)();
     }
     // "name@ms" runs at that virtual time, "name" at once, in order, after the timed ones
     // are set (a round started at once runs to its end before returning).
     void script(const char* text) {
-        std::vector<std::string> now;
-        for (const QString& token : QString::fromLatin1(text).split(QLatin1Char(' '))) {
+        const QStringList tokens = QString::fromLatin1(text).split(QLatin1Char(' '));
+        for (const QString& token : tokens.filter(QStringLiteral("@"))) {
             const std::string name = token.section(QLatin1Char('@'), 0, 0).toStdString();
-            const std::int64_t atMs = token.section(QLatin1Char('@'), 1).toLongLong();
-            if (atMs == 0) {
-                now.push_back(name);
-                continue;
-            }
             auto id = std::make_shared<Clock::TimerId>();
-            *id = clock.startTimer(atMs, [this, id, name] {
+            *id = clock.startTimer(token.section(QLatin1Char('@'), 1).toLongLong(), [=, this] {
                 clock.stopTimer(*id);
                 act(name);
             });
         }
-        for (const std::string& name : now) {
-            act(name);
+        for (const QString& token : tokens) {
+            if (!token.contains(QLatin1Char('@'))) {
+                act(token.toStdString());
+            }
         }
     }
     void advanceTo(std::int64_t ms) { clock.advance(ms - clock.elapsedMs()); }
@@ -114,18 +98,13 @@ struct PadRig {
     // What is on: the pad's dots, the channel, the marker, the sweep's dot, a message.
     std::string flags() const {
         std::string out;
-        for (const auto& [on, word] : std::initializer_list<std::pair<bool, const char*>>{
-                 {pad.running, "running"},
-                 {pad.green, "green"},
-                 {pad.hold, "hold"},
-                 {state.ChannelBusy, "busy"},
-                 {state.PadSending, "sending"},
-                 {marker.exists(), "marker"},
-                 {state.OwnMarker, "own"},
-                 {pad.sweepReds > 0, "sweep-red"},
-                 {!fake.dialogs.messages().empty(), "message"}}) {
+        const auto add = [&](bool on, const char* word) {
             out += on ? (out.empty() ? "" : " ") + std::string(word) : "";
-        }
+        };
+        add(running, "running"), add(green, "green"), add(hold, "hold");
+        add(state.ChannelBusy, "busy"), add(state.PadSending, "sending");
+        add(marker.exists(), "marker"), add(state.OwnMarker, "own");
+        add(sweepReds > 0, "sweep-red"), add(!fake.dialogs.messages().empty(), "message");
         return out;
     }
 
@@ -135,104 +114,87 @@ struct PadRig {
     ProgramState state;
     Delivery delivery{fake.platform()};
     BusyMarker marker{state};
-    FakePad pad;
-    PadSequence seq{state, delivery, marker, pad};
+    PadSequence seq{state, delivery, marker, *this};
+    std::array<QString, 13> cmnd;
+    std::array<QString, 16> secs;
+    QString title = QStringLiteral("Target");
+    bool handshake = false, running = false, green = false, hold = false;
+    QString progress = QStringLiteral("0/0"), caption = QStringLiteral("Start");
+    int sweepReds = 0, sweepDuties = 0;
 };
 
-struct PadLogicTest : ::testing::Test, PadRig {};
-
 TEST(PadLogic, RoundsHoldAndRecovery) {
-    struct Case {
-        const char* name;
-        const char* fields;
-        const char* script;
-        std::int64_t untilMs;
-        const char* sent;
-        const char* flags;
+    // fields, script, until ms, keys sent, what is on then
+    const std::tuple<const char*, const char*, int, const char*, const char*> cases[] = {
+        // The period counts from a round's start; empty: back to back; too short: next tick.
+        {"60; a:2 b 12=z", "start", 70000, "a@0 b@2000 z@2000 a@60000 b@62000 z@62000", "running"},
+        {"; a", "start", 3500, "a@0 a@1000 a@2000 a@3000", "running"},
+        {"2; a:3.5 b", "start", 4500, "a@0 b@3500 a@4000 b@7500", "running"},
+        // Stop lets the round finish (or ends it at its activation); Start counts anew.
+        {"5; a:3 b", "start stop@1500", 60000, "a@0 b@3000", ""},
+        {"10; a", "start stop@7500 start@8200", 18500, "a@0 a@8200 a@18000", "running"},
+        {"10; a:2 b", "start start@500", 5000, "a@0 b@2000", "running"},
+        {"5; a", "stopAtActivation start start@500", 600, "a@500", "running"},
+        // Auto start is Start, but a linked client leaves the first round to the tick.
+        {"5; a", "stop auto", 500, "a@0", "running"},
+        {"5; a", "linked auto", 5500, "a@5000", "running"},
+        // The handshake: a foreign marker holds rounds back, so does our own held one.
+        {"5; a", "handshake marker start unmark@14500", 16000, "a@15000", "running"},
+        {"2; a", "handshake hold start hold@9500", 10500, "a@10000", "running"},
+        {"5; a", "lost start", 20000, "", "message"},  // a failure ends cycling
+        // Hold without the handshake: the dot goes with no marker, the channel after 30 s.
+        {";", "hold", 29500, "", "busy"},
+        {";", "hold", 30000, "", "sweep-red"},
+        {";", "busy hold", 500, "", "busy"},
+        {";", "handshake hold", 3500, "", "hold marker own"},
+        {";", "handshake hold unmark@3500", 4500, "", "own"},
+        {";", "handshake take busy green", 30500, "", "sweep-red"},
     };
-    const Case cases[] = {
-        {"each period from the round's start", "60; a:2 b", "start", 130000,
-         "a@0 b@2000 z@2000 a@60000 b@62000 z@62000 a@120000 b@122000 z@122000", "running"},
-        {"empty period: back to back", "; a", "start", 3500,
-         "a@0 z@0 a@1000 z@1000 a@2000 z@2000 a@3000 z@3000", "running"},
-        {"round longer than the period", "2; a:3.5 b", "start", 4500,
-         "a@0 b@3500 z@3500 a@4000 b@7500 z@7500", "running"},
-        {"stop lets the round finish", "5; a:3 b", "start stop@1500", 60000, "a@0 b@3000 z@3000",
-         ""},
-        {"restart counts anew", "10; a", "start stop@7500 start@8200", 18500,
-         "a@0 z@0 a@8200 z@8200 a@18000 z@18000", "running"},
-        {"start during a round", "10; a:2 b", "start start@500", 5000, "a@0 b@2000 z@2000",
-         "running"},
-        {"stop at activation, then start", "5; a", "stopAtActivation start start@500", 600,
-         "a@500 z@500", "running"},
-        {"stop before auto start", "5; a", "stop auto", 500, "a@0 z@0", "running"},
-        {"auto start on a linked client", "5; a", "linked auto", 5500, "a@5000 z@5000", "running"},
-        {"foreign marker holds back", "5; a", "handshake marker start unmark@14500", 16000,
-         "a@15000 z@15000", "running"},
-        // Tries at 0..15 s find it (the 16th deletes it), the one at 16 s takes it.
-        {"stale foreign marker", "1; a", "handshake marker start", 16500, "a@16000 z@16000",
-         "running"},
-        {"hold keeps the marker", "2; a", "handshake hold start hold@9500", 10500,
-         "a@10000 z@10000", "running"},
-        {"no such window", "5; a {NOSUCHKEY} c", "strict lost start", 20000, "", "message"},
-        {"malformed keys", "5; a {NOSUCHKEY} c", "strict start", 20000, "a@0", "message"},
-        // Without the handshake, Hold takes the channel; the dot goes at the next tick as
-        // there is no marker, the channel after 30 idle seconds.
-        {"hold, 29 s", ";", "hold", 29500, "", "busy"},
-        {"hold, 30 s", ";", "hold", 30000, "", "sweep-red"},
-        {"hold on a busy channel", ";", "busy hold", 500, "", "busy"},
-        {"hold with the handshake", ";", "handshake hold", 3500, "", "hold marker own"},
-        {"marker gone ends the hold", ";", "handshake hold unmark@3500", 4500, "", "own"},
-        {"recovery releases an own marker", ";", "handshake take busy green", 30500, "",
-         "sweep-red"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [fields, script, untilMs, sent, flags] : cases) {
+        SCOPED_TRACE(script);
         PadRig t;
-        t.fill(c.fields);
-        t.script(c.script);
-        t.advanceTo(c.untilMs);
+        t.fill(fields);
+        t.script(script);
+        t.advanceTo(untilMs);
         t.clock.setYieldHook({});
-        EXPECT_EQ(t.sent(), c.sent);
-        EXPECT_EQ(t.flags(), c.flags);
-        EXPECT_EQ(t.pad.caption, QLatin1String(t.pad.running ? "Running" : "Start"));
+        EXPECT_EQ(t.sent(), sent);
+        EXPECT_EQ(t.flags(), flags);
+        EXPECT_EQ(t.caption, QLatin1String(t.running ? "Running" : "Start"));
         for (const std::string& m : t.fake.dialogs.messages()) {
             EXPECT_TRUE(m.ends_with(PadSequence::SequenceFailureAdvice)) << m;
         }
     }
 }
 
-TEST_F(PadLogicTest, ProgressAndDotFollowTheRound) {
-    fill(" 10 ; a:2.2");
-    std::vector<QString> seen;  // read right after each tick; "*": the dot is green
-    clock.startTimer(1000, [&] { seen.push_back(pad.progress + (pad.green ? "*" : "")); });
-    advanceTo(2500);
-    seq.start();
-    advanceTo(15000);
-    const std::vector<QString> expected = {"0/0",    "0/0",     // nothing runs
-                                           "1/2.2*", "2/2.2*",  // the wait after command 1
-                                           "3/10",   "4/10",   "5/10", "6/10",
-                                           "7/10",   "8/10",   "9/10",  // then the period, trimmed
-                                           "10/10*",                    // the next round begins
-                                           "1/2.2*", "2/2.2*", "3/10"};
-    EXPECT_EQ(seen, expected);
-    EXPECT_EQ(pad.sweepDuties, 13);  // on each tick on which the pad runs
-    EXPECT_EQ(pad.sweepLoads, 15);   // on every tick
+TEST(PadLogic, ProgressAndDotFollowTheRound) {
+    PadRig t;
+    t.fill(" 10 ; a:2.2");
+    QStringList seen;  // read right after each tick; "*": the dot is green
+    t.clock.startTimer(1000, [&] { seen << t.progress + (t.green ? "*" : ""); });
+    t.advanceTo(2500);
+    t.seq.start();
+    t.advanceTo(15000);
+    // Nothing runs; the wait after command 1; the period, trimmed; the next round.
+    EXPECT_EQ(seen.join(' '),
+              "0/0 0/0 1/2.2* 2/2.2* 3/10 4/10 5/10 6/10 7/10 8/10 9/10 10/10* "
+              "1/2.2* 2/2.2* 3/10");
+    EXPECT_EQ(t.sweepDuties, 13);  // on each tick on which the pad runs
 }
 
-TEST_F(PadLogicTest, CountersStartAgainPastFourThousand) {
-    fill("9999;");
-    seq.start();
-    state.SweepRunning = true;  // the sweep counts its dwell
-    state.CycleSecs = 3999;
-    state.ElapsedSecs = 3998;
-    state.DwellSecs = 3999;
-    const std::array<int, 3> steps[] = {{4000, 3999, 4000}, {0, 4000, 0}, {1, 0, 1}};
-    for (const auto& e : steps) {
-        clock.advance(1000);
-        EXPECT_EQ((std::array<int, 3>{state.CycleSecs, state.ElapsedSecs, state.DwellSecs}), e);
+TEST(PadLogic, CountersStartAgainPastFourThousand) {
+    PadRig t;
+    t.fill("9999;");
+    t.seq.start();
+    t.state.SweepRunning = true;  // the sweep counts its dwell
+    t.state.CycleSecs = t.state.DwellSecs = 3999;
+    t.state.ElapsedSecs = 3998;
+    QStringList seen;  // cycle, elapsed and dwell after each tick
+    for (int tick = 0; tick < 3; ++tick) {
+        t.clock.advance(1000);
+        seen << QString::asprintf("%d %d %d", t.state.CycleSecs, t.state.ElapsedSecs,
+                                  t.state.DwellSecs);
     }
-    EXPECT_EQ(pad.progress, QStringLiteral("0/9999"));  // after the round: the period
+    EXPECT_EQ(seen.join(", "), "4000 3999 4000, 0 4000 0, 1 0 1");
 }
 
 }  // namespace
