@@ -16,8 +16,7 @@
 namespace keyrelay {
 namespace {
 
-// A pad on the fake desktop with its commands filled in and its target window, and setup
-// files for the chooser, each titled with its own name.
+// A pad with its commands filled in, its target window, setup files titled with their names.
 class CmdPadFWindowTest : public ::testing::Test {
 protected:
     CmdPadFWindowTest() : pad(p.pad()) {
@@ -34,15 +33,10 @@ protected:
             CommandSetFile::save(p.path(QString::fromLatin1(name)), set);
         }
     }
-    void releaseOverStop(QPointF at) {
-        QMouseEvent e(QEvent::MouseButtonRelease, at, pad.Command3->mapToGlobal(at), Qt::LeftButton,
-                      Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(pad.Command3, &e);
-    }
     Dirx& chooser() {
         if (!p.windows.isLoaded(Dirx::Name)) {
-            pad.Compress();
-            pad.LD->trigger();  // expands, then opens the chooser
+            pad.EXp->trigger();  // collapses
+            pad.LD->trigger();   // expands, then opens the chooser
         }
         return p.windows.get<Dirx>();
     }
@@ -70,14 +64,13 @@ TEST_F(CmdPadFWindowTest, ButtonsAndTheTickDriveTheRounds) {
     p.fake.clock.advance(5500);
     EXPECT_EQ(p.fake.standardKeys.sent().size(), 13u);
     EXPECT_EQ(pad.Text1->text(), QStringLiteral("5/5"));
-    EXPECT_TRUE(p.windows.isLoaded(QsySweep::Name));
 
-    // Stop acts on a mouse release over the button only.
-    const QPointF inside(pad.Command3->width() / 2.0, pad.Command3->height() / 2.0);
-    releaseOverStop(inside + QPointF(pad.Command3->width(), 0));
-    EXPECT_TRUE(p.state.PadRunning);
-    releaseOverStop(inside);
-    EXPECT_FALSE(p.state.PadRunning);
+    for (const QPointF at : {QPointF(-5, -5), QPointF(5, 5)}) {  // Stop: a release over it only
+        QMouseEvent e(QEvent::MouseButtonRelease, at, pad.Command3->mapToGlobal(at), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(pad.Command3, &e);
+        EXPECT_EQ(p.state.PadRunning, at.x() < 0);
+    }
     pad.Command4->click();  // Hold takes the channel; idle for 30 s, it is given back
     EXPECT_TRUE(p.state.HoldOn && p.state.ChannelBusy);
     p.fake.clock.advance(30000);
@@ -127,8 +120,7 @@ TEST_F(CmdPadFWindowTest, SetupFileRoundTripsThroughTheFieldsAndTheDialogs) {
 }
 
 TEST_F(CmdPadFWindowTest, MenuAndHelperButtonReachTheOtherWindows) {
-    pad.ESA->trigger();
-    pad.FRC->trigger();
+    pad.ESA->trigger(), pad.FRC->trigger();
     EXPECT_FALSE(p.windows.get<Apps>().isHidden() || p.windows.get<QsySweep>().isHidden());
     pad.Hlp->trigger();
     EXPECT_TRUE(p.windows.get<HlpF>().Text1->toPlainText().contains("{BACKSPACE}"));
@@ -168,6 +160,12 @@ TEST_F(CmdPadFWindowTest, ChooserHandsThePadTheChosenFile) {
     chooser().Command2->click();  // Go without a selection: an empty name, nothing loaded
     EXPECT_TRUE(pad.FlName->text().isEmpty() && pad.AppTitle->text() == "Beta.INI");
     EXPECT_EQ(lastFile(), "\r\n");
+    QDir(p.folder.path()).mkdir(QStringLiteral("sets"));  // another folder keeps its path
+    CommandSetFile::save(p.path("sets/night.ini"), CommandSet{});
+    chooser().setFolder(p.path("sets"));
+    chooser().File1->setCurrentRow(0);
+    chooser().Go();
+    EXPECT_EQ(QDir::cleanPath(pad.FlName->text()), p.path("sets/night.ini"));
 }
 
 }  // namespace

@@ -58,6 +58,12 @@ TEST(CommandSetFileTest, FileFormat) {
         ASSERT_TRUE(CommandSetFile::load(path, loaded));
         EXPECT_EQ(CommandSetFile::lines(loaded), sampleLines(line, readAs));
     }
+    for (int count = 0; count < CommandSetFile::LineCount; ++count) {  // short: the rest stays
+        CommandSet set;
+        CommandSetFile::apply(sampleLines().mid(0, count), set);
+        const QStringList rest = CommandSetFile::lines(CommandSet{}).mid(count);
+        EXPECT_EQ(CommandSetFile::lines(set), sampleLines().mid(0, count) + rest) << count;
+    }
     CommandSet set = sampleSet();  // a missing file changes nothing
     EXPECT_FALSE(CommandSetFile::load(dir.filePath(QStringLiteral("none.ini")), set));
     EXPECT_EQ(set, sampleSet());

@@ -11,8 +11,7 @@
 namespace keyrelay {
 namespace {
 
-// The pad's logic on the virtual clock, ticking every second as the window does; the
-// pad window itself is a plain table.
+// The pad's logic ticking every second on the virtual clock; the window is a plain table.
 struct PadRig : PadTarget {
     PadRig() {
         state.LogdeckFolder = dir.path() + QLatin1Char('/');
@@ -142,7 +141,7 @@ TEST(PadLogic, RoundsHoldAndRecovery) {
         {"5; a", "handshake marker start unmark@14500", 16000, "a@15000", "running"},
         {"2; a", "handshake hold start hold@9500", 10500, "a@10000", "running"},
         {"5; a", "lost start", 20000, "", "message"},  // a failure ends cycling
-        // Hold without the handshake: the dot goes with no marker, the channel after 30 s.
+        // Hold without the handshake: the dot goes (no marker), the channel after 30 s.
         {";", "hold", 29500, "", "busy"},
         {";", "hold", 30000, "", "sweep-red"},
         {";", "busy hold", 500, "", "busy"},
@@ -156,7 +155,6 @@ TEST(PadLogic, RoundsHoldAndRecovery) {
         t.fill(fields);
         t.script(script);
         t.advanceTo(untilMs);
-        t.clock.setYieldHook({});
         EXPECT_EQ(t.sent(), sent);
         EXPECT_EQ(t.flags(), flags);
         EXPECT_EQ(t.caption, QLatin1String(t.running ? "Running" : "Start"));
@@ -166,11 +164,12 @@ TEST(PadLogic, RoundsHoldAndRecovery) {
     }
 }
 
-TEST(PadLogic, ProgressAndDotFollowTheRound) {
+TEST(PadLogic, ProgressDotAndCounters) {
     PadRig t;
     t.fill(" 10 ; a:2.2");
     QStringList seen;  // read right after each tick; "*": the dot is green
-    t.clock.startTimer(1000, [&] { seen << t.progress + (t.green ? "*" : ""); });
+    const auto sampler =
+        t.clock.startTimer(1000, [&] { seen << t.progress + (t.green ? "*" : ""); });
     t.advanceTo(2500);
     t.seq.start();
     t.advanceTo(15000);
@@ -179,22 +178,19 @@ TEST(PadLogic, ProgressAndDotFollowTheRound) {
               "0/0 0/0 1/2.2* 2/2.2* 3/10 4/10 5/10 6/10 7/10 8/10 9/10 10/10* "
               "1/2.2* 2/2.2* 3/10");
     EXPECT_EQ(t.sweepDuties, 13);  // on each tick on which the pad runs
-}
 
-TEST(PadLogic, CountersStartAgainPastFourThousand) {
-    PadRig t;
-    t.fill("9999;");
-    t.seq.start();
-    t.state.SweepRunning = true;  // the sweep counts its dwell
+    t.secs[0] = QStringLiteral("9999");  // the counters start again at 0 past 4000
+    t.state.SweepRunning = true;         // the sweep counts its dwell
     t.state.CycleSecs = t.state.DwellSecs = 3999;
     t.state.ElapsedSecs = 3998;
-    QStringList seen;  // cycle, elapsed and dwell after each tick
+    t.clock.stopTimer(sampler);
+    QStringList counters;  // cycle, elapsed, dwell after each tick
     for (int tick = 0; tick < 3; ++tick) {
         t.clock.advance(1000);
-        seen << QString::asprintf("%d %d %d", t.state.CycleSecs, t.state.ElapsedSecs,
-                                  t.state.DwellSecs);
+        counters << QString::asprintf("%d %d %d", t.state.CycleSecs, t.state.ElapsedSecs,
+                                      t.state.DwellSecs);
     }
-    EXPECT_EQ(seen.join(", "), "4000 3999 4000, 0 4000 0, 1 0 1");
+    EXPECT_EQ(counters.join(", "), "4000 3999 4000, 0 4000 0, 1 0 1");
 }
 
 }  // namespace
