@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -59,7 +60,8 @@ protected:
 TEST_F(CmdPadFWindowTest, ButtonsAndTheTickDriveTheRounds) {
     pad.Command2->click();  // Start: the first round at once, on the alternate path
     EXPECT_EQ(p.fake.alternateKeys.sent().size(), 13u);
-    EXPECT_TRUE(pad.CMND[0]->isHidden() && p.state.PadRunning);
+    EXPECT_TRUE(p.state.PadRunning && pad.CMND[0]->isHidden());
+    EXPECT_TRUE(std::ranges::all_of(pad.findChildren<QLabel*>(), &QLabel::isHidden));
     pad.Alternate->setChecked(false);  // read anew for every string
     p.fake.clock.advance(5500);
     EXPECT_EQ(p.fake.standardKeys.sent().size(), 13u);
@@ -141,14 +143,12 @@ TEST_F(CmdPadFWindowTest, ChooserHandsThePadTheChosenFile) {
     EXPECT_EQ(listed(), "alpha.ini Beta.INI");
 
     // F2 takes the name only; Esc and Close leave; Go and a double click load the set.
-    const auto key = [&](Qt::Key k) {
-        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
-        QCoreApplication::sendEvent(chooser().File1, &press);
-    };
+    QKeyEvent f2(QEvent::KeyPress, Qt::Key_F2, Qt::NoModifier);
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     chooser().File1->setCurrentRow(0);
-    key(Qt::Key_F2);
+    QCoreApplication::sendEvent(chooser().File1, &f2);
     EXPECT_TRUE(pad.FlName->text() == "alpha.ini" && pad.AppTitle->text() == "Target");
-    key(Qt::Key_Escape);
+    QCoreApplication::sendEvent(chooser().File1, &esc);
     chooser().Command1->click();
     EXPECT_EQ(lastFile(), "none");
     chooser().File1->setCurrentRow(1);

@@ -145,7 +145,7 @@ TEST(PadLogic, RoundsHoldAndRecovery) {
         {";", "hold", 29500, "", "busy"},
         {";", "hold", 30000, "", "sweep-red"},
         {";", "busy hold", 500, "", "busy"},
-        {";", "handshake hold", 3500, "", "hold marker own"},
+        {";", "handshake hold stop", 3500, "", "hold marker own"},  // Stop keeps it
         {";", "handshake hold unmark@3500", 4500, "", "own"},
         {";", "handshake take busy green", 30500, "", "sweep-red"},
     };
