@@ -10,11 +10,12 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <vector>
 
 #include "cmdpad/CommandSetFile.h"
 #include "cmdpad/Dirx.h"
 #include "cmdpad/HlpF.h"
-#include "core/TextValue.h"
+#include "cmdpad/PadTick.h"
 #include "platform/PlatformError.h"
 #include "ui/AppContext.h"
 #include "ui/Indicator.h"
@@ -47,21 +48,11 @@ constexpr int Column2Left = 8160;
 constexpr int RowPitch = 480;
 constexpr int LabelGap = 60;
 
-constexpr int CounterLimit = 4000;
-
 const char* const AppTitleTip = "Enter the first few characters of the title on the target window.";
 const char* const CommandTip = "Enter commands to be sent. See Help for valid characters.";
 const char* const SecondsTip = "Enter the time in seconds before repeating the operation.";
 const char* const FileNameTip =
     "This is the setup file. The name can be changed to store multiple setups";
-
-// The tick's counters start again from 0 when an increment takes them past 4000.
-void bump(std::int16_t& counter) {
-    ++counter;
-    if (counter > CounterLimit) {
-        counter = 0;
-    }
-}
 
 QAction* checkItem(QMenu* menu, const char* caption) {
     QAction* a = menu->addAction(QString::fromLatin1(caption));
@@ -75,7 +66,9 @@ bool shown(const QWidget* w) {
 
 }  // namespace
 
-CmdPadF::CmdPadF(AppContext& context) : ProgramWindow(context, Name) {
+CmdPadF::CmdPadF(AppContext& context)
+    : ProgramWindow(context, Name),
+      sequence_(context.state, context.delivery, context.marker, *this) {
     setWindowTitle(QStringLiteral("Keyrelay"));
     menuBar_ = new QMenuBar(this);
     menuBar_->setNativeMenuBar(false);
@@ -105,15 +98,6 @@ CmdPadF::~CmdPadF() {
 // ---------------------------------------------------------------------------------------
 // Building the window
 
-void CmdPadF::place(QWidget* control, int left, int top, int width, int height) {
-    control->setGeometry(Twips::toPixels(left), Twips::toPixels(top), Twips::toPixels(width),
-                         Twips::toPixels(height));
-}
-
-void CmdPadF::moveTop(QWidget* control, int top) {
-    control->move(control->x(), Twips::toPixels(top));
-}
-
 void CmdPadF::setWindowTwips(int width, int height) {
     const int menuHeight = menuBar_->sizeHint().height();
     const int clientWidth = Twips::toPixels(width - FrameWidthTwips);
@@ -136,7 +120,7 @@ void CmdPadF::buildFields() {
     };
     // A label ends just left of its field.
     auto labelFor = [this](QLabel* l, int fieldLeft, int top, int width) {
-        place(l, fieldLeft - LabelGap - width, top, width, FieldHeight);
+        Twips::place(l, fieldLeft - LabelGap - width, top, width, FieldHeight);
     };
 
     FlName = field(FileNameTip);
@@ -173,13 +157,13 @@ void CmdPadF::buildFields() {
 
     // Column 1: file name, title, period, then commands 0..5 and waits 1..6 alternating.
     constexpr int wide1 = Column1Left - 2 * LabelGap;
-    place(FlName, Column1Left, 120, CommandWidth, FieldHeight);
+    Twips::place(FlName, Column1Left, 120, CommandWidth, FieldHeight);
     // The longest caption takes two lines rather than being cut.
     Label4[13]->setWordWrap(true);
-    place(Label4[13], 0, 30, Column1Left - LabelGap, 555);
-    place(AppTitle, Column1Left, 600, CommandWidth, FieldHeight);
+    Twips::place(Label4[13], 0, 30, Column1Left - LabelGap, 555);
+    Twips::place(AppTitle, Column1Left, 600, CommandWidth, FieldHeight);
     labelFor(Label1, Column1Left, 600, wide1);
-    place(RepSec[0], Column1Left, 1080, SecondsWidth, FieldHeight);
+    Twips::place(RepSec[0], Column1Left, 1080, SecondsWidth, FieldHeight);
     labelFor(Label2, Column1Left, 1080, wide1);
 
     // Command i's label is Label3 index 0 for the first command, index i + 1 after it;
@@ -188,28 +172,28 @@ void CmdPadF::buildFields() {
     constexpr int wide2 = Column2Left - (Column1Left + CommandWidth) - 2 * LabelGap;
     int top = 1560;
     for (int i = 0; i <= 5; ++i) {
-        place(CMND[i], Column1Left, top, CommandWidth, FieldHeight);
+        Twips::place(CMND[i], Column1Left, top, CommandWidth, FieldHeight);
         labelFor(commandLabel(i), Column1Left, top, wide1);
         top += RowPitch;
-        place(RepSec[i + 1], Column1Left, top, SecondsWidth, FieldHeight);
+        Twips::place(RepSec[i + 1], Column1Left, top, SecondsWidth, FieldHeight);
         labelFor(Label4[i], Column1Left, top, wide1);
         top += RowPitch;
     }
     // Column 2: description, then commands 6..12 and waits 7..12 alternating.
-    place(AppDesc, Column2Left, 120, CommandWidth, FieldHeight);
+    Twips::place(AppDesc, Column2Left, 120, CommandWidth, FieldHeight);
     labelFor(Label3[14], Column2Left, 120, wide2);
     top = 600;
     for (int i = 6; i <= 12; ++i) {
-        place(CMND[i], Column2Left, top, CommandWidth, FieldHeight);
+        Twips::place(CMND[i], Column2Left, top, CommandWidth, FieldHeight);
         labelFor(commandLabel(i), Column2Left, top, wide2);
         top += RowPitch;
         if (i < 12) {
-            place(RepSec[i + 1], Column2Left, top, SecondsWidth, FieldHeight);
+            Twips::place(RepSec[i + 1], Column2Left, top, SecondsWidth, FieldHeight);
             labelFor(Label4[i], Column2Left, top, wide2);
             top += RowPitch;
         }
     }
-    place(Alternate, Column2Left - 1320, top, CommandWidth + 1320, FieldHeight);
+    Twips::place(Alternate, Column2Left - 1320, top, CommandWidth + 1320, FieldHeight);
     // Spare seconds fields, never shown nor stored; index 15 is what the progress box
     // reads once a sequence has finished.
     for (int i = 13; i <= 15; ++i) {
@@ -236,14 +220,14 @@ void CmdPadF::buildControlRow() {
     Text1->setReadOnly(true);
     Text1->setFocusPolicy(Qt::NoFocus);
 
-    place(Command2, 135, RowTopFull, 675, FieldHeight);
-    place(Shape1, 855, RowTopFull, 375, 375);
-    place(Text1, 1335, RowTopFull, 600, FieldHeight);
-    place(Command3, 2070, RowTopFull, 705, FieldHeight);
-    place(Command1, 2820, RowTopFull, 720, FieldHeight);
-    place(Command4, 3585, RowTopFull, 720, FieldHeight);
-    place(Shape2, 4350, RowTopFull, 375, 375);
-    place(Command5, 105, 900, 195, 225);
+    Twips::place(Command2, 135, RowTopFull, 675, FieldHeight);
+    Twips::place(Shape1, 855, RowTopFull, 375, 375);
+    Twips::place(Text1, 1335, RowTopFull, 600, FieldHeight);
+    Twips::place(Command3, 2070, RowTopFull, 705, FieldHeight);
+    Twips::place(Command1, 2820, RowTopFull, 720, FieldHeight);
+    Twips::place(Command4, 3585, RowTopFull, 720, FieldHeight);
+    Twips::place(Shape2, 4350, RowTopFull, 375, 375);
+    Twips::place(Command5, 105, 900, 195, 225);
     Shape1->hide();
     Shape2->hide();
     Command5->hide();
@@ -307,60 +291,58 @@ void CmdPadF::LD_Click() {
 // ---------------------------------------------------------------------------------------
 // Layouts
 
-void CmdPadF::Compress() {
-    Label1->hide();
-    Label2->hide();
-    AppTitle->hide();
+void CmdPadF::applyLayout(bool full) {
+    // Where a control goes in each layout: a top in twips (moved there, its visibility
+    // kept), or Shown / Hidden where it stands.
+    constexpr int Shown = -1;
+    constexpr int Hidden = -2;
+    struct Place {
+        QWidget* control;
+        int full;
+        int collapsed;
+    };
+    std::vector<Place> table = {{FlName, Shown, Hidden},
+                                {AppTitle, Shown, Hidden},
+                                {AppDesc, Shown, Hidden},
+                                {Label1, Shown, Hidden},
+                                {Label2, Shown, Hidden}};
+    for (QLabel* l : Label3) {
+        table.push_back({l, Shown, Hidden});
+    }
+    for (QLabel* l : Label4) {
+        table.push_back({l, Shown, Hidden});
+    }
     for (int i = 0; i <= 12; ++i) {
-        Label3[i]->hide();
-        CMND[i]->hide();
-        RepSec[i]->hide();
-        Label4[i]->hide();
+        table.push_back({CMND[i], Shown, Hidden});
+        table.push_back({RepSec[i], Shown, Hidden});
     }
-    Label4[13]->hide();
-    Label3[13]->hide();
-    Label3[14]->hide();
-    AppDesc->hide();
-    EXp->setText(QStringLiteral("Expand"));
-    FlName->hide();
-    for (QWidget* w : {static_cast<QWidget*>(Command1), static_cast<QWidget*>(Command2),
-                       static_cast<QWidget*>(Command3), static_cast<QWidget*>(Shape1)}) {
-        moveTop(w, RowTopCollapsed);
+    for (QWidget* w : std::initializer_list<QWidget*>{Command1, Command2, Command3, Command4,
+                                                      Shape1, Shape2, Text1}) {
+        table.push_back({w, RowTopFull, RowTopCollapsed});
     }
-    setWindowTwips(CollapsedWidth, CollapsedHeight);
-    for (QWidget* w : {static_cast<QWidget*>(Text1), static_cast<QWidget*>(Command4),
-                       static_cast<QWidget*>(Shape2)}) {
-        moveTop(w, RowTopCollapsed);
+
+    for (const Place& p : table) {
+        const int where = full ? p.full : p.collapsed;
+        if (where == Shown) {
+            p.control->show();
+        } else if (where == Hidden) {
+            p.control->hide();
+        } else {
+            Twips::setTop(p.control, where);
+        }
     }
 }
 
+void CmdPadF::Compress() {
+    applyLayout(false);
+    EXp->setText(QStringLiteral("Expand"));
+    setWindowTwips(CollapsedWidth, CollapsedHeight);
+}
+
 void CmdPadF::Expand() {
-    Label1->show();
-    Label2->show();
-    Label3[0]->show();
-    Label3[1]->show();
-    AppTitle->show();
-    for (int i = 0; i <= 12; ++i) {
-        Label3[i]->show();
-        CMND[i]->show();
-        RepSec[i]->show();
-        Label4[i]->show();
-    }
-    Label4[13]->show();
-    Label3[13]->show();
-    Label3[14]->show();
-    FlName->show();
-    AppDesc->show();
+    applyLayout(true);
     EXp->setText(QStringLiteral("Collapse"));
-    for (QWidget* w : {static_cast<QWidget*>(Command1), static_cast<QWidget*>(Command2),
-                       static_cast<QWidget*>(Command3), static_cast<QWidget*>(Shape1)}) {
-        moveTop(w, RowTopFull);
-    }
     setWindowTwips(FullWidth, FullHeight);
-    for (QWidget* w : {static_cast<QWidget*>(Text1), static_cast<QWidget*>(Command4),
-                       static_cast<QWidget*>(Shape2)}) {
-        moveTop(w, RowTopFull);
-    }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -526,130 +508,19 @@ bool CmdPadF::eventFilter(QObject* watched, QEvent* event) {
 // Command cycling
 
 void CmdPadF::StartIt() {
-    // A second sequence must not begin inside a running one: their keystrokes would
-    // interleave.
-    if (ctx.state.PadSending) {
-        return;
-    }
-    Compress();
-    Shape1->show();
-    StopRequested = false;
-    Command2->setText(QStringLiteral("Running"));
-    // The period counts from this sequence's start, not from a cycle stopped earlier.
-    ctx.state.CycleSecs = 0;
-    ctx.state.ElapsedSecs = 0;
-    DoIt();
+    sequence_.start();
 }
 
 void CmdPadF::keypadAutoStart() {
-    Compress();
-    Shape1->show();
-    Command2->setText(QStringLiteral("Running"));
-    // Like Start: a Stop pressed while nothing ran must not swallow the first sequence,
-    // and the period counts from this start.
-    StopRequested = false;
-    ctx.state.CycleSecs = 0;
-    ctx.state.ElapsedSecs = 0;
-    if (!ctx.state.linkedClient() && !ctx.state.PadSending) {
-        DoIt();
-    }
-}
-
-void CmdPadF::DoIt() {
-    ProgramState& state = ctx.state;
-    Clock& clock = ctx.platform.clock;
-    if (HandShake->isChecked() && ctx.marker.CheckBusy()) {
-        return;
-    }
-    state.ChannelBusy = true;
-    state.PadSending = true;
-    Shape1->setFillColor(Indicator::Green);
-    try {
-        ctx.delivery.ActivateWindow(AppTitle->text());
-        clock.yield();
-        if (StopRequested) {
-            StopRequested = false;
-            clock.yield();
-            state.PadSending = false;
-            return;
-        }
-        clock.yield();
-        for (CmdIdx = 0; CmdIdx <= 11; ++CmdIdx) {
-            clock.yield();
-            const QString keys = CMND[CmdIdx]->text();
-            if (!keys.isEmpty()) {
-                ctx.delivery.DeliverKeys(keys);
-            }
-            ctx.delivery.WaitSeconds(TextValue::numeric(RepSec[CmdIdx + 1]->text()));
-            clock.yield();
-        }
-        CmdIdx = 14;
-        if (!CMND[12]->text().isEmpty()) {
-            ctx.delivery.DeliverKeys(CMND[12]->text());
-        }
-        clock.yield();
-    } catch (const PlatformError& e) {
-        sequenceFailed(e.description());
-        return;
-    } catch (const std::exception& e) {
-        sequenceFailed(e.what());
-        return;
-    }
-    releaseMarkerIfOwned();
-    state.ChannelBusy = false;
-    Shape1->setFillColor(Indicator::Red);
-    StopRequested = false;
-    clock.yield();
-    state.PadSending = false;
-}
-
-void CmdPadF::sequenceFailed(const std::string& description) {
-    ctx.state.PadSending = false;
-    releaseMarkerIfOwned();
-    ctx.state.ChannelBusy = false;
-    Shape1->setFillColor(Indicator::Red);
-    StopRequested = false;
-    Shape1->hide();
-    Command2->setText(QStringLiteral("Start"));
-    ctx.platform.dialogs.message(description + SequenceFailureAdvice);
-}
-
-void CmdPadF::releaseMarkerIfOwned() {
-    if (HandShake->isChecked() && !shown(Shape2) && ctx.state.OwnMarker) {
-        ClearBusy();
-    }
-}
-
-void CmdPadF::ClearBusy() {
-    ctx.marker.ClearBusy();
+    sequence_.autoStart();
 }
 
 void CmdPadF::Command3_MouseUp() {
-    StopRequested = true;
-    ctx.state.ChannelBusy = false;
-    releaseMarkerIfOwned();
-    Shape1->setFillColor(Indicator::Red);
-    Shape1->hide();
-    Command2->setText(QStringLiteral("Start"));
+    sequence_.stop();
 }
 
 void CmdPadF::Command4_Click() {
-    if (!shown(Shape2)) {
-        if (HandShake->isChecked()) {
-            if (!ctx.marker.CheckBusy()) {
-                Shape2->show();
-            }
-        } else if (!ctx.state.ChannelBusy) {
-            Shape2->show();
-            ctx.state.ChannelBusy = true;
-        }
-        return;
-    }
-    if (HandShake->isChecked()) {
-        ClearBusy();
-    }
-    Shape2->hide();
-    ctx.state.ChannelBusy = false;
+    sequence_.toggleHold();
 }
 
 void CmdPadF::Command5_Click() {
@@ -664,66 +535,69 @@ void CmdPadF::Command5_Click() {
 }
 
 void CmdPadF::Timer1_Timer() {
-    ProgramState& state = ctx.state;
+    PadTick::run(ctx.state, ctx.marker, ctx.platform.clock, *this, sequence_);
+}
 
-    // 1. A hold taken by the handshake ends as soon as the marker is gone.
-    if (shown(Shape2) && !ctx.marker.exists()) {
-        Shape2->hide();
-    }
+// ---------------------------------------------------------------------------------------
+// What the sequence and the tick see of the window
 
-    // 2. Nothing runs: recover a channel left taken for 30 idle seconds.
-    // Reading the sweep window's running dot loads that window.
+QString CmdPadF::commandText(int index) {
+    return CMND[index]->text();
+}
+
+QString CmdPadF::secondsText(int index) {
+    return RepSec[index]->text();
+}
+
+QString CmdPadF::appTitle() {
+    return AppTitle->text();
+}
+
+bool CmdPadF::handshakeChecked() {
+    return HandShake->isChecked();
+}
+
+bool CmdPadF::runningShown() {
+    return shown(Shape1);
+}
+
+void CmdPadF::showRunning(bool shown) {
+    Shape1->setVisible(shown);
+}
+
+void CmdPadF::setRunningGreen(bool green) {
+    Shape1->setFillColor(green ? Indicator::Green : Indicator::Red);
+}
+
+bool CmdPadF::holdShown() {
+    return shown(Shape2);
+}
+
+void CmdPadF::showHold(bool shown) {
+    Shape2->setVisible(shown);
+}
+
+void CmdPadF::setProgress(const QString& text) {
+    Text1->setText(text);
+}
+
+void CmdPadF::setStartCaption(const QString& caption) {
+    Command2->setText(caption);
+}
+
+void CmdPadF::compress() {
+    Compress();
+}
+
+void CmdPadF::loadSweepWindow() {
     ctx.actions.loadWindow("QsySweep");
-    if (!shown(Shape1) && !state.SweepRunning) {
-        if (state.ChannelBusy) {
-            ++state.StaleBusySecs;
-            if (state.StaleBusySecs >= 30) {
-                state.StaleBusySecs = 0;
-                Shape1->setFillColor(Indicator::Red);
-                ctx.actions.sweepDotRed();
-                state.ChannelBusy = false;
-                releaseMarkerIfOwned();
-            }
-        }
-        if (!state.ChannelBusy) {
-            state.StaleBusySecs = 0;
-        }
-        ctx.platform.clock.yield();
-        Text1->setText(QStringLiteral("0/0"));
-        return;
-    }
+}
 
-    // 3. Count.
-    if (shown(Shape1)) {
-        bump(state.CycleSecs);
-    }
-    bump(state.ElapsedSecs);
-    if (state.SweepRunning) {
-        bump(state.DwellSecs);
-    }
+void CmdPadF::sweepDotRed() {
+    ctx.actions.sweepDotRed();
+}
 
-    // 4. Progress: during a sequence the wait of the command being sent, afterwards the
-    // period. CmdIdx 14 reads the hidden spare field 15, which is always empty.
-    if (shown(Shape1)) {
-        const QString elapsed = QString::number(state.ElapsedSecs) + QLatin1Char('/');
-        if (CmdIdx == 14 && !RepSec[0]->text().isEmpty()) {
-            Text1->setText(elapsed + RepSec[0]->text().trimmed());
-        } else if (CmdIdx + 1 >= 0 && CmdIdx + 1 < static_cast<int>(RepSec.size()) &&
-                   !RepSec[CmdIdx + 1]->text().isEmpty()) {
-            Text1->setText(elapsed + RepSec[CmdIdx + 1]->text().trimmed());
-        }
-    }
-
-    // 5. Repeat.
-    if (shown(Shape1) && TextValue::numeric(RepSec[0]->text()) <= state.CycleSecs &&
-        !state.PadSending) {
-        state.CycleSecs = 0;
-        state.ElapsedSecs = 0;
-        DoIt();
-    }
-
-    // 6. The sweep's duties. They read the sweep window's controls from the first
-    // second on, which loads it (hidden) and reads its settings.
+void CmdPadF::sweepTickDuties() {
     ctx.actions.sweepTickDuties();
 }
 

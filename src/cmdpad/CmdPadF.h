@@ -1,9 +1,10 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
 
 #include "cmdpad/CommandSet.h"
+#include "cmdpad/PadSequence.h"
+#include "cmdpad/PadTarget.h"
 #include "platform/Clock.h"
 #include "ui/ProgramWindow.h"
 
@@ -26,15 +27,12 @@ class Indicator;
 // A command sequence activates the target window by AppTitle and types CMND 0..12 with
 // the waits RepSec 1..12 between them; the tick repeats it every RepSec 0 seconds from
 // the start of the previous one while the running dot Shape1 is shown. Every wait keeps
-// the event loop running, so ticks, Stop and Hold work during a sequence.
-class CmdPadF : public ProgramWindow {
+// the event loop running, so ticks, Stop and Hold work during a sequence. The decisions
+// are PadSequence's and PadTick's; the window lends them its controls as their PadTarget.
+class CmdPadF : public ProgramWindow, private PadTarget {
     Q_OBJECT
 public:
     static constexpr const char* Name = "CmdPadF";
-    // Text added to a failed sequence's description in its message box.
-    static constexpr const char* SequenceFailureAdvice =
-        ". Check to make sure the App Title box contains the first few characters of the "
-        "title on the app and that the App is actually running.";
 
     explicit CmdPadF(AppContext& context);
     ~CmdPadF() override;
@@ -46,10 +44,8 @@ public:
     // Failures are ignored.
     void openWith(const QString& argumentText);
 
-    // Start / one sequence / release the busy marker.
+    // Start: the first round at once, then cycling.
     void StartIt();
-    void DoIt();
-    void ClearBusy();
     void Compress();
     void Expand();
 
@@ -121,9 +117,6 @@ public:
     QAction* ESA = nullptr;
     QAction* Hlp = nullptr;
 
-    // Command pad state.
-    bool StopRequested = false;
-    std::int16_t CmdIdx = 0;  // 0..11 while sending, 14 once the sequence has finished
     Clock::TimerId Timer1 = 0;
 
 protected:
@@ -135,19 +128,31 @@ private:
     void buildFields();
     void buildControlRow();
     void buildMenu();
-    // Places a control from twip geometry inside the client area under the menu bar.
-    void place(QWidget* control, int left, int top, int width, int height);
-    void moveTop(QWidget* control, int top);
     void setWindowTwips(int width, int height);
-
-    // A failed sequence ends cycling and says why.
-    void sequenceFailed(const std::string& description);
-    // Release the marker after sending, when this program holds it and no hold is on.
-    void releaseMarkerIfOwned();
+    // Shows, hides and moves the controls for the full or the collapsed layout.
+    void applyLayout(bool full);
     void LD_Click();
+
+    // PadTarget
+    QString commandText(int index) override;
+    QString secondsText(int index) override;
+    QString appTitle() override;
+    bool handshakeChecked() override;
+    bool runningShown() override;
+    void showRunning(bool shown) override;
+    void setRunningGreen(bool green) override;
+    bool holdShown() override;
+    void showHold(bool shown) override;
+    void setProgress(const QString& text) override;
+    void setStartCaption(const QString& caption) override;
+    void compress() override;
+    void loadSweepWindow() override;
+    void sweepDotRed() override;
+    void sweepTickDuties() override;
 
     QMenuBar* menuBar_ = nullptr;
     QWidget* client_ = nullptr;
+    PadSequence sequence_;
 };
 
 }  // namespace keyrelay

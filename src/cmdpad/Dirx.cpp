@@ -13,12 +13,12 @@
 #include <QScrollBar>
 #include <QTreeView>
 
-#include "ui/AppContext.h"
-#include "ui/Twips.h"
-#include "ui/WindowRegistry.h"
 #include "cmdpad/CmdPadF.h"
 #include "core/LineFile.h"
 #include "platform/PlatformError.h"
+#include "ui/AppContext.h"
+#include "ui/Twips.h"
+#include "ui/WindowRegistry.h"
 
 namespace keyrelay {
 

@@ -1,11 +1,5 @@
 #include "cmdpad/HlpF.h"
 
-#include <QFontDatabase>
-#include <QPlainTextEdit>
-#include <QPushButton>
-
-#include "ui/Twips.h"
-
 namespace keyrelay {
 
 namespace {
@@ -84,21 +78,17 @@ QString HlpF::helpText() {
     return QString::fromUtf8(Text);
 }
 
-HlpF::HlpF(AppContext& context) : ProgramWindow(context, Name) {
-    setWindowTitle(QStringLiteral("Help"));
-    Text1 = new QPlainTextEdit(this);
-    Text1->setReadOnly(true);
-    // Fixed pitch keeps the key table in columns; prose wraps at the window's edge.
-    Text1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Text1->setPlainText(helpText());
-    Command1 = new QPushButton(QStringLiteral("Close"), this);
-    const int px = Twips::toPixels(120);
-    Text1->setGeometry(px, px, Twips::toPixels(9600), Twips::toPixels(7200));
-    Command1->setGeometry(px + Twips::toPixels(9600 - 1215), px + Twips::toPixels(7320),
-                          Twips::toPixels(1215), Twips::toPixels(375));
-    setFixedSize(Twips::toPixels(9840), Twips::toPixels(7935));
-    connect(Command1, &QPushButton::clicked, this, [this] { close(); });
-}
+HlpF::HlpF(AppContext& context)
+    : TextWindow(context, Name, QStringLiteral("Help"), helpText(),
+                 Layout{.textLeft = 120,
+                        .textTop = 120,
+                        .textWidth = 9600,
+                        .textHeight = 7200,
+                        .closeLeft = 120 + 9600 - 1215,
+                        .closeTop = 120 + 7320,
+                        .width = 9840,
+                        .height = 7935,
+                        .fixedSize = true,
+                        .fixedPitch = true}) {}
 
 }  // namespace keyrelay

@@ -1,15 +1,12 @@
 #pragma once
 
-#include "ui/ProgramWindow.h"
-
-class QPlainTextEdit;
-class QPushButton;
+#include "ui/TextWindow.h"
 
 namespace keyrelay {
 
 // "Help" for the command pad: setup files, the target title, the repeat period and the
 // keystroke notation.
-class HlpF : public ProgramWindow {
+class HlpF : public TextWindow {
     Q_OBJECT
 public:
     static constexpr const char* Name = "HlpF";
@@ -18,9 +15,6 @@ public:
 
     // The stored help text.
     static QString helpText();
-
-    QPlainTextEdit* Text1 = nullptr;
-    QPushButton* Command1 = nullptr;  // "Close"
 };
 
 }  // namespace keyrelay

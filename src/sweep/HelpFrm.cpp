@@ -1,28 +1,20 @@
 #include "sweep/HelpFrm.h"
 
-#include <QPlainTextEdit>
-#include <QPushButton>
-
-#include "ui/Twips.h"
-
 namespace keyrelay {
 
-HelpFrm::HelpFrm(AppContext& context) : ProgramWindow(context, Name) {
-    setWindowTitle(QStringLiteral("Help"));
-    Text1 = new QPlainTextEdit(this);
-    Text1->setReadOnly(true);
-    Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Command1 = new QPushButton(QStringLiteral("Close"), this);
-    connect(Command1, &QPushButton::clicked, this, [this] { close(); });
-
-    Text1->setGeometry(Twips::toPixels(120), Twips::toPixels(120), Twips::toPixels(9000),
-                       Twips::toPixels(6600));
-    Command1->setGeometry(Twips::toPixels(3960), Twips::toPixels(6840), Twips::toPixels(1215),
-                          Twips::toPixels(375));
-    resize(Twips::toPixels(9240), Twips::toPixels(7335));
-
-    Text1->setPlainText(introduction() + QStringLiteral("\n\n") + storedText());
-}
+HelpFrm::HelpFrm(AppContext& context)
+    : TextWindow(context, Name, QStringLiteral("Help"),
+                 introduction() + QStringLiteral("\n\n") + storedText(),
+                 Layout{.textLeft = 120,
+                        .textTop = 120,
+                        .textWidth = 9000,
+                        .textHeight = 6600,
+                        .closeLeft = 3960,
+                        .closeTop = 6840,
+                        .width = 9240,
+                        .height = 7335,
+                        .fixedSize = false,
+                        .fixedPitch = false}) {}
 
 QString HelpFrm::introduction() {
     return QStringLiteral(

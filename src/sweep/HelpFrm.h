@@ -2,15 +2,12 @@
 
 #include <QString>
 
-#include "ui/ProgramWindow.h"
-
-class QPlainTextEdit;
-class QPushButton;
+#include "ui/TextWindow.h"
 
 namespace keyrelay {
 
 // The sweep window's help: a read-only, scrolling text and a "Close" button.
-class HelpFrm : public ProgramWindow {
+class HelpFrm : public TextWindow {
     Q_OBJECT
 public:
     static constexpr const char* Name = "HelpFrm";
@@ -21,9 +18,6 @@ public:
     static QString introduction();
     // The help text kept with the window.
     static QString storedText();
-
-    QPlainTextEdit* Text1 = nullptr;
-    QPushButton* Command1 = nullptr;  // "Close"
 };
 
 }  // namespace keyrelay

@@ -1,364 +1,171 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QCheckBox>
-#include <QFile>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <tuple>
 
-#include "ui/Indicator.h"
-#include "ui/Twips.h"
 #include "cmdpad/CommandSetFile.h"
 #include "support/TestProgram.h"
 
 namespace keyrelay {
 namespace {
 
+// A pad with its commands filled in, its target window, setup files titled with their names.
 class CmdPadFWindowTest : public ::testing::Test {
 protected:
-    CmdPadFWindowTest() : pad(p.pad()) {}
-
-    void fill() {
-        pad.AppTitle->setText(QStringLiteral("CW Skimmer"));
-        pad.AppDesc->setText(QStringLiteral("desc"));
+    CmdPadFWindowTest() : pad(p.pad()) {
+        p.fake.windows.addWindow("Target window");
+        pad.AppTitle->setText(QStringLiteral("Target"));
         for (int i = 0; i < CommandSet::Commands; ++i) {
-            pad.CMND[i]->setText(QStringLiteral("cmd%1").arg(i));
-            pad.RepSec[i]->setText(QStringLiteral("%1").arg(i));
+            pad.CMND[i]->setText(QStringLiteral("c%1").arg(i));
+        }
+        pad.RepSec[0]->setText(QStringLiteral("5"));
+        pad.Alternate->setChecked(true);
+        for (const char* name : {"alpha.ini", "Beta.INI", "notes.txt", "x.ini.bak"}) {
+            CommandSet set;
+            set.AppTitle = QString::fromLatin1(name);
+            CommandSetFile::save(p.path(QString::fromLatin1(name)), set);
         }
     }
-
-    void leaveFileName(Qt::FocusReason reason = Qt::TabFocusReason) {
-        QFocusEvent out(QEvent::FocusOut, reason);
-        QCoreApplication::sendEvent(pad.FlName, &out);
-    }
-
-    // Every field and label that the collapsed layout hides.
-    std::vector<QWidget*> fieldsAndLabels() const {
-        std::vector<QWidget*> all{pad.FlName, pad.AppTitle, pad.AppDesc, pad.Label1, pad.Label2};
-        for (int i = 0; i <= 12; ++i) {
-            all.push_back(pad.CMND[i]);
-            all.push_back(pad.RepSec[i]);
-            all.push_back(pad.Label3[i]);
-            all.push_back(pad.Label4[i]);
+    Dirx& chooser() {
+        if (!p.windows.isLoaded(Dirx::Name)) {
+            pad.EXp->trigger();  // collapses
+            pad.LD->trigger();   // expands, then opens the chooser
         }
-        all.push_back(pad.Label3[13]);
-        all.push_back(pad.Label3[14]);
-        all.push_back(pad.Label4[13]);
-        return all;
+        return p.windows.get<Dirx>();
+    }
+    QString listed() {
+        QStringList out;
+        for (int i = 0; i < chooser().File1->count(); ++i) {
+            out << chooser().File1->item(i)->text();
+        }
+        return out.join(QLatin1Char(' '));
+    }
+    QByteArray lastFile() {
+        QFile f(p.path(Dirx::LastFileName));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("none");
     }
 
     test::TestProgram p;
     CmdPadF& pad;
 };
 
-TEST_F(CmdPadFWindowTest, CaptionsAndLabelsAreThoseOfThePad) {
-    EXPECT_EQ(pad.windowTitle(), QStringLiteral("Keyrelay"));
-    const std::pair<QLabel*, const char*> labels[] = {
-        {pad.Label1, "App Title:"},
-        {pad.Label2, "Repeat Sec:"},
-        {pad.Label3[0], "Command 1"},
-        {pad.Label3[2], "Command 2"},
-        {pad.Label3[13], "Command 13"},
-        {pad.Label3[14], "Description:"},
-        {pad.Label4[0], "Secs"},
-        {pad.Label4[10], "Secs"},
-        {pad.Label4[13], "Commands File Name"},
-    };
-    for (const auto& [label, text] : labels) {
-        EXPECT_EQ(label->text(), QString::fromLatin1(text));
-    }
-    const std::pair<QPushButton*, const char*> buttons[] = {{pad.Command1, "Quit"},
-                                                            {pad.Command2, "Start"},
-                                                            {pad.Command3, "Stop"},
-                                                            {pad.Command4, "Hold"}};
-    for (const auto& [button, text] : buttons) {
-        EXPECT_EQ(button->text(), QString::fromLatin1(text));
-    }
-    EXPECT_EQ(pad.Alternate->text(),
-              QStringLiteral("Check this box if you get errors or the commands don't work"));
-    EXPECT_EQ(pad.FlName->text(), QStringLiteral("CmdPadF.ini"));
-    EXPECT_EQ(pad.Text1->text(), QStringLiteral("0/0"));
-    EXPECT_TRUE(pad.Shape1->isHidden());
-    EXPECT_TRUE(pad.Shape2->isHidden());
-    EXPECT_TRUE(pad.Command5->isHidden());
-    for (int i = 13; i <= 15; ++i) {
-        EXPECT_TRUE(pad.RepSec[i]->isHidden());
-    }
-}
+TEST_F(CmdPadFWindowTest, ButtonsAndTheTickDriveTheRounds) {
+    pad.Command2->click();  // Start: the first round at once, on the alternate path
+    EXPECT_EQ(p.fake.alternateKeys.sent().size(), 13u);
+    EXPECT_TRUE(p.state.PadRunning && pad.CMND[0]->isHidden());
+    EXPECT_TRUE(std::ranges::all_of(pad.findChildren<QLabel*>(), &QLabel::isHidden));
+    pad.Alternate->setChecked(false);  // read anew for every string
+    p.fake.clock.advance(5500);
+    EXPECT_EQ(p.fake.standardKeys.sent().size(), 13u);
+    EXPECT_EQ(pad.Text1->text(), QStringLiteral("5/5"));
 
-TEST_F(CmdPadFWindowTest, EachCommandLabelStandsLeftOfItsField) {
-    for (int i = 0; i < CommandSet::Commands; ++i) {
-        QLabel* label = pad.Label3[i == 0 ? 0 : i + 1];
-        EXPECT_EQ(label->text(), QStringLiteral("Command %1").arg(i + 1));
-        EXPECT_EQ(label->geometry().center().y(), pad.CMND[i]->geometry().center().y()) << i;
-        EXPECT_LT(label->geometry().right(), pad.CMND[i]->geometry().left()) << i;
+    for (const QPointF at : {QPointF(-5, -5), QPointF(5, 5)}) {  // Stop: a release over it only
+        QMouseEvent e(QEvent::MouseButtonRelease, at, pad.Command3->mapToGlobal(at), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(pad.Command3, &e);
+        EXPECT_EQ(p.state.PadRunning, at.x() < 0);
     }
-    for (int i = 1; i <= 12; ++i) {
-        QLabel* label = pad.Label4[i - 1];
-        EXPECT_EQ(label->geometry().center().y(), pad.RepSec[i]->geometry().center().y()) << i;
-    }
-}
-
-TEST_F(CmdPadFWindowTest, MenuHoldsItsItemsInOrder) {
-    std::vector<QString> file;
-    for (QAction* a : pad.FF->actions()) {
-        file.push_back(a->text());
-    }
-    const std::vector<QString> expected = {"Load",
-                                           "Save",
-                                           "Load",
-                                           "Exit",
-                                           "Keypad Auto Start",
-                                           "Bandscan Auto Start",
-                                           "Handshake With LDK",
-                                           "Auto Start Apps",
-                                           "Close After Apps Start"};
-    EXPECT_EQ(file, expected);
-    EXPECT_EQ(pad.FF->title(), QStringLiteral("File"));
-    EXPECT_EQ(pad.EXp->text(), QStringLiteral("Collapse"));
-    EXPECT_EQ(pad.FRC->text(), QStringLiteral("Bandscanner"));
-    EXPECT_EQ(pad.ESA->text(), QStringLiteral("Edit Start Apps"));
-    EXPECT_EQ(pad.Hlp->text(), QStringLiteral("Help"));
-}
-
-TEST_F(CmdPadFWindowTest, OptionItemsFlipTheirCheckMark) {
-    for (QAction* option : {pad.RCAS, pad.FCAS, pad.HandShake, pad.ASA, pad.CAS}) {
-        SCOPED_TRACE(option->text().toStdString());
-        EXPECT_FALSE(option->isChecked());
-        option->trigger();
-        EXPECT_TRUE(option->isChecked());
-        option->trigger();
-        EXPECT_FALSE(option->isChecked());
-    }
-}
-
-TEST_F(CmdPadFWindowTest, MenuOpensTheOtherWindows) {
-    pad.FRC->trigger();
-    EXPECT_TRUE(p.windows.isLoaded(QsySweep::Name));
-    EXPECT_FALSE(p.windows.get<QsySweep>().isHidden());
-    pad.ESA->trigger();
-    EXPECT_FALSE(p.windows.get<Apps>().isHidden());
-    pad.Hlp->trigger();
-    HlpF& help = p.windows.get<HlpF>();
-    EXPECT_FALSE(help.isHidden());
-    EXPECT_EQ(help.windowTitle(), QStringLiteral("Help"));
-}
-
-TEST_F(CmdPadFWindowTest, CollapseAndExpandKeepEveryField) {
-    fill();
-    pad.Alternate->setChecked(true);
-    const CommandSet before = pad.commandSet();
-
-    pad.EXp->trigger();  // "Collapse"
-    EXPECT_EQ(pad.EXp->text(), QStringLiteral("Expand"));
-    for (QWidget* w : fieldsAndLabels()) {
-        EXPECT_TRUE(w->isHidden()) << w->metaObject()->className();
-    }
-    EXPECT_EQ(pad.size(), QSize(Twips::toPixels(5000 - 240), pad.height()));
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{pad.Command1, pad.Command2, pad.Command3, pad.Command4,
-                                         pad.Shape1, pad.Shape2, pad.Text1}) {
-        EXPECT_EQ(w->y(), Twips::toPixels(30));
-        // The row stays inside the small window.
-        EXPECT_LE(w->mapTo(&pad, QPoint(w->width(), w->height())).x(), pad.width());
-        EXPECT_LE(w->mapTo(&pad, QPoint(w->width(), w->height())).y(), pad.height());
-    }
-    const int collapsedHeight = pad.height();
-
-    pad.EXp->trigger();  // "Expand"
-    EXPECT_EQ(pad.EXp->text(), QStringLiteral("Collapse"));
-    for (QWidget* w : fieldsAndLabels()) {
-        EXPECT_FALSE(w->isHidden()) << w->metaObject()->className();
-    }
-    for (int i = 13; i <= 15; ++i) {
-        EXPECT_TRUE(pad.RepSec[i]->isHidden());
-    }
-    EXPECT_EQ(pad.Command2->y(), Twips::toPixels(7320));
-    EXPECT_EQ(pad.width(), Twips::toPixels(13620 - 240));
-    EXPECT_GT(pad.height(), collapsedHeight);
-    EXPECT_EQ(pad.commandSet(), before);
-}
-
-TEST_F(CmdPadFWindowTest, LayoutsKeepTheIndicatorsAsTheyAre) {
-    pad.Shape2->show();
-    pad.Compress();
-    EXPECT_TRUE(pad.Shape1->isHidden());
-    EXPECT_FALSE(pad.Shape2->isHidden());
-    pad.Expand();
-    EXPECT_FALSE(pad.Shape2->isHidden());
-}
-
-TEST_F(CmdPadFWindowTest, StartFromTheFullLayoutCollapses) {
-    p.fake.windows.addWindow("CW Skimmer");
-    pad.AppTitle->setText(QStringLiteral("CW Skimmer"));
-    pad.RepSec[0]->setText(QStringLiteral("30"));
-    pad.Expand();
-    pad.Command2->click();
-    EXPECT_EQ(pad.EXp->text(), QStringLiteral("Expand"));
-    EXPECT_TRUE(pad.CMND[0]->isHidden());
-    EXPECT_FALSE(pad.Shape1->isHidden());
-}
-
-TEST_F(CmdPadFWindowTest, ToolTipsExplainTheFields) {
-    EXPECT_EQ(pad.AppTitle->toolTip(),
-              QStringLiteral("Enter the first few characters of the title on the target window."));
-    EXPECT_EQ(
-        pad.FlName->toolTip(),
-        QStringLiteral("This is the setup file. The name can be changed to store multiple setups"));
-    for (int i = 0; i < CommandSet::Commands; ++i) {
-        EXPECT_EQ(pad.CMND[i]->toolTip(),
-                  QStringLiteral("Enter commands to be sent. See Help for valid characters."));
-        EXPECT_EQ(pad.RepSec[i]->toolTip(),
-                  QStringLiteral("Enter the time in seconds before repeating the operation."));
-    }
+    pad.Command4->click();  // Hold takes the channel; idle for 30 s, it is given back
+    EXPECT_TRUE(p.state.HoldOn && p.state.ChannelBusy);
+    p.fake.clock.advance(30000);
+    EXPECT_FALSE(p.state.HoldOn || p.state.ChannelBusy);
 }
 
 TEST_F(CmdPadFWindowTest, LeavingTheFileNameBoxAddsIniToANameWithoutADot) {
-    const std::pair<const char*, const char*> cases[] = {{"night", "night.INI"},
-                                                         {"", ".INI"},
-                                                         {"night.ini", "night.ini"},
-                                                         {"a.b/night", "a.b/night"}};
-    for (const auto& [typed, result] : cases) {
+    const std::tuple<Qt::FocusReason, const char*, const char*> cases[] = {
+        {Qt::TabFocusReason, "x", "x.INI"},
+        {Qt::TabFocusReason, "", ".INI"},
+        {Qt::TabFocusReason, "a.b/x", "a.b/x"},  // a dot in a folder name counts
+        {Qt::PopupFocusReason, "x", "x"},        // switching away or to the menu is no leaving
+        {Qt::ActiveWindowFocusReason, "x", "x"}};
+    for (const auto& [reason, typed, result] : cases) {
         pad.FlName->setText(QString::fromLatin1(typed));
-        leaveFileName();
-        EXPECT_EQ(pad.FlName->text(), QString::fromLatin1(result)) << typed;
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QCoreApplication::sendEvent(pad.FlName, &out);
+        EXPECT_EQ(pad.FlName->text(), result) << typed;
     }
 }
 
-TEST_F(CmdPadFWindowTest, SwitchingToAnotherProgramOrTheMenuIsNotLeavingTheBox) {
-    for (const Qt::FocusReason reason : {Qt::ActiveWindowFocusReason, Qt::PopupFocusReason}) {
-        pad.FlName->setText(QStringLiteral("night"));
-        leaveFileName(reason);
-        EXPECT_EQ(pad.FlName->text(), QStringLiteral("night")) << reason;
-    }
-    for (const Qt::FocusReason reason :
-         {Qt::MouseFocusReason, Qt::TabFocusReason, Qt::BacktabFocusReason, Qt::OtherFocusReason}) {
-        pad.FlName->setText(QStringLiteral("night"));
-        leaveFileName(reason);
-        EXPECT_EQ(pad.FlName->text(), QStringLiteral("night.INI")) << reason;
-    }
-}
-
-TEST_F(CmdPadFWindowTest, EmptyNameAfterTheRuleSavesToDotIni) {
-    fill();
-    pad.FlName->clear();
-    leaveFileName();
-    pad.SaveFile();
-    EXPECT_TRUE(QFile::exists(p.path(".INI")));
-}
-
-TEST_F(CmdPadFWindowTest, SaveWithAnEmptyNameWritesNothing) {
-    pad.FlName->clear();
-    EXPECT_NO_THROW(pad.SaveFile());
-    EXPECT_TRUE(QDir(p.folder.path()).entryList(QDir::Files).isEmpty());
-}
-
-TEST_F(CmdPadFWindowTest, SaveAndLoadGoThroughTheFields) {
-    fill();
-    pad.Alternate->setChecked(true);
-    pad.RCAS->setChecked(true);
-    pad.CAS->setChecked(true);
+TEST_F(CmdPadFWindowTest, SetupFileRoundTripsThroughTheFieldsAndTheDialogs) {
     const CommandSet saved = pad.commandSet();
-    pad.SaveFile();
-    pad.setCommandSet(CommandSet{});
+    p.fake.dialogs.queueSaveFile(p.path("saved.ini").toStdString());
+    pad.SC->trigger();
+    const FileDialogRequest& s = p.fake.dialogs.saveRequests().at(0);
+    EXPECT_TRUE(s.filter == "INI_fILES (*.ini)|*.ini" && s.fileName == "CmdPadF.ini" &&
+                s.overwritePrompt);
+    p.fake.dialogs.queueOpenFile(p.path("Beta.INI").toStdString());
+    pad.Load1->trigger();
+    const FileDialogRequest& o = p.fake.dialogs.openRequests().at(0);
+    EXPECT_TRUE(o.filter == "INI_Files (*.ini)|*.ini" &&
+                o.initialFolder == p.folder.path().toStdString());
+    EXPECT_EQ(pad.AppTitle->text(), QStringLiteral("Beta.INI"));
+    pad.SC->trigger();  // Cancel in both: nothing changes
+    pad.Load1->trigger();
+    pad.FlName->setText(QStringLiteral("saved.ini"));
     pad.LoadFile();
     EXPECT_EQ(pad.commandSet(), saved);
-    EXPECT_TRUE(QFile::exists(p.path("CmdPadF.ini")));
-}
 
-TEST_F(CmdPadFWindowTest, OpenDialogLoadsTheChosenFile) {
-    CommandSet set;
-    set.AppTitle = QStringLiteral("chosen");
-    CommandSetFile::save(p.path("other.ini"), set);
-    p.fake.dialogs.queueOpenFile(p.path("other.ini").toStdString());
-
-    pad.Load1->trigger();
-    ASSERT_EQ(p.fake.dialogs.openRequests().size(), 1u);
-    const FileDialogRequest& r = p.fake.dialogs.openRequests()[0];
-    EXPECT_EQ(r.filter, "INI_Files (*.ini)|*.ini");
-    EXPECT_EQ(r.fileName, "");
-    EXPECT_EQ(r.initialFolder, p.folder.path().toStdString());
-    EXPECT_EQ(pad.FlName->text(), p.path("other.ini"));
-    EXPECT_EQ(pad.AppTitle->text(), QStringLiteral("chosen"));
-    EXPECT_TRUE(p.fake.dialogs.messages().empty());
-}
-
-TEST_F(CmdPadFWindowTest, SaveDialogPresetsTheNameAndWritesTheChosenFile) {
-    fill();
-    pad.FlName->setText(QStringLiteral("mine.ini"));
-    p.fake.dialogs.queueSaveFile(p.path("saved.ini").toStdString());
-
+    p.fake.dialogs.queueSaveFile(p.path("missing/x.ini").toStdString());
     pad.SC->trigger();
-    ASSERT_EQ(p.fake.dialogs.saveRequests().size(), 1u);
-    const FileDialogRequest& r = p.fake.dialogs.saveRequests()[0];
-    EXPECT_EQ(r.filter, "INI_fILES (*.ini)|*.ini");
-    EXPECT_EQ(r.fileName, "mine.ini");
-    EXPECT_TRUE(r.overwritePrompt);
-    EXPECT_EQ(pad.FlName->text(), p.path("saved.ini"));
-    CommandSet loaded;
-    ASSERT_TRUE(CommandSetFile::load(p.path("saved.ini"), loaded));
-    EXPECT_EQ(loaded, pad.commandSet());
+    EXPECT_EQ(p.fake.dialogs.messages().at(0).rfind("Unexpected error. Err 75 : ", 0), 0u);
+    pad.FlName->clear();  // an empty name writes nothing
+    pad.SaveFile();
+    EXPECT_EQ(QDir(p.folder.path()).entryList(QDir::Files).size(), 5);
 }
 
-TEST_F(CmdPadFWindowTest, CancelInEitherDialogChangesNothing) {
-    fill();
-    const CommandSet before = pad.commandSet();
-    pad.Load1->trigger();  // nothing queued: Cancel
-    pad.SC->trigger();
-    EXPECT_EQ(pad.FlName->text(), QStringLiteral("CmdPadF.ini"));
-    EXPECT_EQ(pad.commandSet(), before);
-    EXPECT_TRUE(p.fake.dialogs.messages().empty());
-    EXPECT_TRUE(QDir(p.folder.path()).entryList(QDir::Files).isEmpty());
-}
-
-TEST_F(CmdPadFWindowTest, FailedSaveFromTheDialogIsReported) {
-    p.fake.dialogs.queueSaveFile(p.path("missing/folder/x.ini").toStdString());
-    pad.SC->trigger();
-    ASSERT_EQ(p.fake.dialogs.messages().size(), 1u);
-    EXPECT_EQ(p.fake.dialogs.messages()[0].rfind("Unexpected error. Err 75 : ", 0), 0u)
-        << p.fake.dialogs.messages()[0];
-    // What was done stays done.
-    EXPECT_EQ(pad.FlName->text(), p.path("missing/folder/x.ini"));
-}
-
-TEST_F(CmdPadFWindowTest, UnreadableFileFromTheDialogIsReported) {
-    if (geteuid() == 0) {
-        GTEST_SKIP() << "root reads every file";
-    }
-    CommandSetFile::save(p.path("locked.ini"), CommandSet{});
-    QFile::setPermissions(p.path("locked.ini"), QFileDevice::WriteOwner);
-    p.fake.dialogs.queueOpenFile(p.path("locked.ini").toStdString());
-    pad.Load1->trigger();
-    ASSERT_EQ(p.fake.dialogs.messages().size(), 1u);
-    EXPECT_EQ(p.fake.dialogs.messages()[0].rfind("Unexpected error. Err 75 : ", 0), 0u);
-}
-
-TEST_F(CmdPadFWindowTest, HiddenHelperPointsAtSkimmersMinimiseArea) {
-    p.fake.windows.addWindow("Editor");
+TEST_F(CmdPadFWindowTest, MenuAndHelperButtonReachTheOtherWindows) {
+    pad.ESA->trigger(), pad.FRC->trigger();
+    EXPECT_FALSE(p.windows.get<Apps>().isHidden() || p.windows.get<QsySweep>().isHidden());
+    pad.Hlp->trigger();
+    EXPECT_TRUE(p.windows.get<HlpF>().Text1->toPlainText().contains("{BACKSPACE}"));
+    p.windows.get<HlpF>().Command1->click();
+    EXPECT_FALSE(p.windows.isLoaded(HlpF::Name));
     p.fake.windows.addWindow("My CW Skimmer 2.1", ScreenRect{100, 50, 900, 650});
-    pad.Command5_Click();
-    EXPECT_EQ(p.fake.mouse.x(), 815);
-    EXPECT_EQ(p.fake.mouse.y(), 60);
-
-    // No such window: the pointer stays.
-    test::TestProgram q;
-    q.pad().Command5_Click();
-    EXPECT_TRUE(q.fake.mouse.events().empty());
+    pad.Command5_Click();  // points at its minimise area
+    EXPECT_EQ(std::make_pair(p.fake.mouse.x(), p.fake.mouse.y()), std::make_pair(815, 60));
 }
 
-TEST_F(CmdPadFWindowTest, HelpDescribesTheWholeNotation) {
-    const QString text = HlpF::helpText();
-    for (const char* needle :
-         {"CmdPadF.ini", "NR1",      "{BACKSPACE}",   "{BS}",       "{BKSP}",       "{BREAK}",
-          "{CAPSLOCK}",  "{DELETE}", "{DEL}",         "{DOWN}",     "{END}",        "{ENTER}",
-          "{ESC}",       "{HELP}",   "{HOME}",        "{INSERT}",   "{LEFT}",       "{NUMLOCK}",
-          "{PGDN}",      "{PGUP}",   "{PRTSC}",       "{RIGHT}",    "{SCROLLLOCK}", "{TAB}",
-          "{UP}",        "{F1}",     "{F16}",         "{LEFT 42}",  "{+}",          "{{}",
-          "{}}",         "+(ec)",    "/opt/logdeck/", "Repeat Sec", "App Title"}) {
-        EXPECT_TRUE(text.contains(QString::fromLatin1(needle))) << needle;
-    }
+TEST_F(CmdPadFWindowTest, ChooserHandsThePadTheChosenFile) {
+    EXPECT_EQ(listed(), "alpha.ini Beta.INI");  // letter case ignored
+    EXPECT_FALSE(pad.CMND[0]->isHidden());
+    chooser().Filetype->setText(QStringLiteral("*.txt;*.bak"));
+    chooser().applyPattern();
+    EXPECT_EQ(listed(), "notes.txt x.ini.bak");
+    test::TestProgram::activate(chooser());  // activation resets the pattern
+    EXPECT_EQ(listed(), "alpha.ini Beta.INI");
+
+    // F2 takes the name only; Esc and Close leave; Go and a double click load the set.
+    QKeyEvent f2(QEvent::KeyPress, Qt::Key_F2, Qt::NoModifier);
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    chooser().File1->setCurrentRow(0);
+    QCoreApplication::sendEvent(chooser().File1, &f2);
+    EXPECT_TRUE(pad.FlName->text() == "alpha.ini" && pad.AppTitle->text() == "Target");
+    QCoreApplication::sendEvent(chooser().File1, &esc);
+    chooser().Command1->click();
+    EXPECT_EQ(lastFile(), "none");
+    chooser().File1->setCurrentRow(1);
+    emit chooser().File1->itemDoubleClicked(chooser().File1->item(1));
+    EXPECT_TRUE(pad.FlName->text() == "Beta.INI" && pad.AppTitle->text() == "Beta.INI");
+    EXPECT_EQ(lastFile(), "Beta.INI\r\n");
+    EXPECT_FALSE(p.windows.isLoaded(Dirx::Name));
+    chooser().File1->setCurrentRow(-1);
+    chooser().Command2->click();  // Go without a selection: an empty name, nothing loaded
+    EXPECT_TRUE(pad.FlName->text().isEmpty() && pad.AppTitle->text() == "Beta.INI");
+    EXPECT_EQ(lastFile(), "\r\n");
+    QDir(p.folder.path()).mkdir(QStringLiteral("sets"));  // another folder keeps its path
+    CommandSetFile::save(p.path("sets/night.ini"), CommandSet{});
+    chooser().setFolder(p.path("sets"));
+    chooser().File1->setCurrentRow(0);
+    chooser().Go();
+    EXPECT_EQ(QDir::cleanPath(pad.FlName->text()), p.path("sets/night.ini"));
 }
 
 }  // namespace
