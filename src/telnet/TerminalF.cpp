@@ -9,11 +9,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "telnet/TerminalGeometry.h"
+#include "telnet/TerminalText.h"
 #include "ui/AppContext.h"
 #include "ui/Twips.h"
 #include "ui/WindowRegistry.h"
-#include "telnet/TerminalGeometry.h"
-#include "telnet/TerminalText.h"
 
 namespace keyrelay {
 
