@@ -124,7 +124,7 @@ void CmdPadF::buildFields() {
     };
 
     FlName = field(FileNameTip);
-    FlName->setText(QString::fromLatin1(CommandSetFile::DefaultName));
+    FlName->setText(QString::fromLatin1(CommandSetFile::FileName));
     FlName->installEventFilter(this);
     AppTitle = field(AppTitleTip);
     AppDesc = new QLineEdit(client_);
@@ -386,8 +386,12 @@ QString CmdPadF::setupFilePath() const {
 
 void CmdPadF::LoadFile() {
     CommandSet set = commandSet();
-    if (CommandSetFile::load(setupFilePath(), set)) {
+    QString error;
+    if (CommandSetFile::load(setupFilePath(), set, &error)) {
         setCommandSet(set);
+    } else if (!error.isEmpty()) {
+        throw PlatformError(CommandSetFile::FileAccessError,
+                            "Path/File access error: " + error.toStdString());
     }
 }
 
@@ -396,7 +400,12 @@ void CmdPadF::SaveFile() {
     if (FlName->text().isEmpty()) {
         return;
     }
-    CommandSetFile::save(setupFilePath(), commandSet());
+    QString error;
+    if (!CommandSetFile::save(setupFilePath(), commandSet(), &error)) {
+        throw PlatformError(CommandSetFile::FileAccessError,
+                            "Path/File access error: " + setupFilePath().toStdString() +
+                                (error.isEmpty() ? std::string() : ": " + error.toStdString()));
+    }
 }
 
 namespace {
@@ -450,7 +459,7 @@ void CmdPadF::SC_Click() {
 
 void CmdPadF::openWith(const QString& argumentText) {
     // A name from the command line is used as given: no ".INI" is added.
-    FlName->setText(argumentText.isEmpty() ? QString::fromLatin1(CommandSetFile::DefaultName)
+    FlName->setText(argumentText.isEmpty() ? QString::fromLatin1(CommandSetFile::FileName)
                                            : argumentText);
     Compress();
     try {

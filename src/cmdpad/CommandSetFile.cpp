@@ -6,7 +6,6 @@
 #include "core/FileNames.h"
 #include "core/LineFile.h"
 #include "core/TextValue.h"
-#include "platform/PlatformError.h"
 
 namespace keyrelay {
 
@@ -66,32 +65,6 @@ QStringList CommandSetFile::lines(const CommandSet& set) {
     out << mark(set.RCAS) << mark(set.FCAS) << mark(set.HandShake) << mark(set.ASA)
         << mark(set.CAS);
     return out;
-}
-
-bool CommandSetFile::load(const QString& path, CommandSet& set) {
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists() || info.isDir()) {
-        return false;
-    }
-    const std::optional<QStringList> content = LineFile::read(path);
-    if (!content) {
-        throw PlatformError(FileAccessError,
-                            "Path/File access error: " + path.toStdString() + " cannot be read");
-    }
-    apply(*content, set);
-    return true;
-}
-
-void CommandSetFile::save(const QString& path, const CommandSet& set) {
-    if (path.isEmpty()) {
-        throw PlatformError(FileAccessError, "Path/File access error: no file name");
-    }
-    QString reason;
-    if (!LineFile::write(path, lines(set), &reason)) {
-        throw PlatformError(FileAccessError,
-                            "Path/File access error: " + path.toStdString() +
-                                (reason.isEmpty() ? std::string() : ": " + reason.toStdString()));
-    }
 }
 
 QString CommandSetFile::withDefaultExtension(const QString& name) {

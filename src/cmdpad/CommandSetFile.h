@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "cmdpad/CommandSet.h"
+#include "core/SettingsFile.h"
 
 namespace keyrelay {
 
@@ -16,11 +17,11 @@ namespace keyrelay {
 //   29           Alternate as a settings number (" 0 " / " 1 ")
 //   30..34       RCAS, FCAS, HandShake, ASA, CAS as "TRUE" / "FALSE"
 // Values are written raw; a shorter file loads what it has and leaves the rest alone.
-class CommandSetFile {
+class CommandSetFile : public SettingsFile<CommandSetFile, CommandSet> {
 public:
     static constexpr int LineCount = 34;
-    static constexpr const char* DefaultName = "CmdPadF.ini";
-    // Number and text of the failure reported when a setup file cannot be read or written.
+    static constexpr const char* FileName = "CmdPadF.ini";
+    // Number of the failure reported when a setup file cannot be read or written.
     static constexpr long FileAccessError = 75;
 
     // Overlays `lines` onto `set` in file order, stopping quietly at the end of a short
@@ -30,14 +31,6 @@ public:
     static void apply(const QStringList& lines, CommandSet& set);
     // The 34 lines of `set`.
     static QStringList lines(const CommandSet& set);
-
-    // Reads the file at `path` into `set` (see apply). Returns false and leaves `set`
-    // alone when no such file exists; an existing file that cannot be read throws
-    // PlatformError(FileAccessError, ...).
-    static bool load(const QString& path, CommandSet& set);
-    // Replaces the file at `path` atomically: a failure leaves the old file whole and
-    // throws PlatformError(FileAccessError, <reason>).
-    static void save(const QString& path, const CommandSet& set);
 
     // The name rule applied when the user leaves the file name box: a name without any
     // "." gets ".INI" appended ("night" -> "night.INI", "" -> ".INI"); a name with a dot

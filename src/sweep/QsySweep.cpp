@@ -80,7 +80,7 @@ QsySweep::QsySweep(AppContext& context) : ProgramWindow(context, Name) {
     // Opening work: the link's entry for the listening socket, then the settings file.
     ctx.state.KeepAliveAnswered[0] = true;
     SweepSettings loaded = settings();
-    SweepSettingsFile::load(ctx.settingsFolder, loaded);
+    SweepSettingsFile::load(SweepSettingsFile::pathIn(ctx.settingsFolder), loaded);
     applySettings(loaded);
 }
 
@@ -465,7 +465,8 @@ void QsySweep::closingWork() {
     // A step still under way ends before its next send.
     SweepStopRequested = true;
     QString error;
-    if (!SweepSettingsFile::save(ctx.settingsFolder, settings(), &error)) {
+    if (!SweepSettingsFile::save(SweepSettingsFile::pathIn(ctx.settingsFolder), settings(),
+                                 &error)) {
         // The window is going and the program may be ending: say it where it can be read
         // later, without holding up the closing.
         const QString text = QStringLiteral("Could not save %1: %2")

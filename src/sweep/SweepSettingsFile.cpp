@@ -1,9 +1,5 @@
 #include "sweep/SweepSettingsFile.h"
 
-#include <QDir>
-
-#include "core/FileNames.h"
-#include "core/LineFile.h"
 #include "core/TextValue.h"
 
 namespace keyrelay {
@@ -78,7 +74,7 @@ void SweepSettingsFile::apply(const QStringList& lines, SweepSettings& s) {
            in.checkBox(s.ImAServer) && in.text(s.SkimmerPort));
 }
 
-QStringList SweepSettingsFile::compose(const SweepSettings& s) {
+QStringList SweepSettingsFile::lines(const SweepSettings& s) {
     QStringList out;
     out.reserve(LineCount);
     out << oneLine(s.TargetName) << oneLine(s.PrefixStr) << oneLine(s.SufixStr);
@@ -91,29 +87,6 @@ QStringList SweepSettingsFile::compose(const SweepSettings& s) {
     out << oneLine(s.IpAddr) << oneLine(s.Port) << checkBoxLine(s.ViaTelnet)
         << checkBoxLine(s.ImAServer) << oneLine(s.SkimmerPort);
     return out;
-}
-
-QString SweepSettingsFile::pathIn(const QString& folder) {
-    const QString found = FileNames::findIgnoringCase(folder, QString::fromLatin1(FileName));
-    if (!found.isEmpty()) {
-        return found;
-    }
-    return folder.isEmpty() ? QString::fromLatin1(FileName)
-                            : QDir(folder).filePath(QString::fromLatin1(FileName));
-}
-
-void SweepSettingsFile::load(const QString& folder, SweepSettings& settings) {
-    const QString found = FileNames::findIgnoringCase(folder, QString::fromLatin1(FileName));
-    if (found.isEmpty()) {
-        return;
-    }
-    if (const auto lines = LineFile::read(found)) {
-        apply(*lines, settings);
-    }
-}
-
-bool SweepSettingsFile::save(const QString& folder, const SweepSettings& settings, QString* error) {
-    return LineFile::write(pathIn(folder), compose(settings), error);
 }
 
 }  // namespace keyrelay

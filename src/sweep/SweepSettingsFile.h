@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/SettingsFile.h"
 #include "sweep/SweepSettings.h"
 
 namespace keyrelay {
@@ -18,7 +19,7 @@ namespace keyrelay {
 // Texts are written as they stand; check boxes as " 0 " / " 1 " and read back by their
 // numeric value rounded half to even, so "1", " 1 " and "1.4" are checked and "0.5" is
 // not.
-class SweepSettingsFile {
+class SweepSettingsFile : public SettingsFile<SweepSettingsFile, SweepSettings> {
 public:
     static constexpr const char* FileName = "QsySweep.txt";
     static constexpr int LineCount = 88;
@@ -33,20 +34,7 @@ public:
     // The 88 lines of `settings`. A line break inside a text (which a line edit cannot
     // hold, but a received table could) is written as a blank, so it cannot shift the
     // lines after it.
-    static QStringList compose(const SweepSettings& settings);
-
-    // Reads the file from `folder` (empty: the working folder), finding it whatever the
-    // letter case of its name. A missing or unreadable file changes nothing.
-    static void load(const QString& folder, SweepSettings& settings);
-
-    // Replaces the file in `folder` atomically (an existing file of the same name in other
-    // letter case is the one replaced). Returns false on failure with the reason in *error
-    // when given; the old file then stays whole.
-    static bool save(const QString& folder, const SweepSettings& settings,
-                     QString* error = nullptr);
-
-    // The path the file is read from and written to in `folder`.
-    static QString pathIn(const QString& folder);
+    static QStringList lines(const SweepSettings& settings);
 };
 
 }  // namespace keyrelay

@@ -90,7 +90,8 @@ void TerminalF::appendChunk(const QString& chunk) {
 
 void TerminalF::loadGeometry() {
     // Each value takes effect as it is read, so a short file changes only its first ones.
-    const QList<double> values = TerminalGeometry::read(ctx.settingsFolder);
+    QList<double> values;
+    TerminalGeometry::load(TerminalGeometry::pathIn(ctx.settingsFolder), values);
     // Before the window manager frames the window its outer size is its client size: a
     // size from the file is applied again once the frame is known.
     for (qsizetype i = 0; i < values.size(); ++i) {
@@ -131,8 +132,9 @@ void TerminalF::closingWork() {
         return;
     }
     // A file that cannot be written keeps the last good geometry; nothing to tell the user.
-    TerminalGeometry::write(ctx.settingsFolder, top, tw(frameGeometry().x()), outerHeightTwips(),
-                            outerWidthTwips());
+    TerminalGeometry::save(TerminalGeometry::pathIn(ctx.settingsFolder),
+                           {double(top), double(tw(frameGeometry().x())),
+                            double(outerHeightTwips()), double(outerWidthTwips())});
 }
 
 void TerminalF::resizeEvent(QResizeEvent* event) {

@@ -170,7 +170,7 @@ TEST_F(SweepEndToEnd, TheAutoStartedSweepTypesItsFrequenciesAndSavesItsTableOnCl
     // The sweep table as a user's editor might leave it: LF line ends, bare check box
     // values. The program writes it back in its own form.
     const SweepSettings table = sweepTable();
-    QStringList edited = SweepSettingsFile::compose(table);
+    QStringList edited = SweepSettingsFile::lines(table);
     for (QString& line : edited) {
         if (line == QLatin1String(" 0 ") || line == QLatin1String(" 1 ")) {
             line = line.trimmed();
@@ -202,11 +202,11 @@ TEST_F(SweepEndToEnd, TheAutoStartedSweepTypesItsFrequenciesAndSavesItsTableOnCl
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     const QByteArray bytes = saved.readAll();
     EXPECT_EQ(bytes.count("\r\n"), 88);
-    EXPECT_EQ(bytes, (SweepSettingsFile::compose(table).join(QLatin1String("\r\n")) +
-                      QLatin1String("\r\n"))
-                         .toLatin1());
+    EXPECT_EQ(bytes,
+              (SweepSettingsFile::lines(table).join(QLatin1String("\r\n")) + QLatin1String("\r\n"))
+                  .toLatin1());
     SweepSettings loaded;
-    SweepSettingsFile::load(dir.path(), loaded);
+    SweepSettingsFile::load(SweepSettingsFile::pathIn(dir.path()), loaded);
     EXPECT_EQ(loaded, table);
 }
 
@@ -247,7 +247,7 @@ TEST_F(SweepEndToEnd, TheAutoStartedSweepLogsInToTheDecoderAndSendsItsCommands) 
     line.IncH = QStringLiteral("0.5");
     line.DurSec = QStringLiteral("1");
     line.IncCheck = 1;
-    ASSERT_TRUE(SweepSettingsFile::save(dir.path(), table));
+    ASSERT_TRUE(SweepSettingsFile::save(SweepSettingsFile::pathIn(dir.path()), table));
 
     auto received = [&] {
         QFile log(path("skimsim.log"));
@@ -281,7 +281,7 @@ TEST_F(SweepEndToEnd, TheAutoStartedSweepLogsInToTheDecoderAndSendsItsCommands) 
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
     SweepSettings loaded;
-    SweepSettingsFile::load(dir.path(), loaded);
+    SweepSettingsFile::load(SweepSettingsFile::pathIn(dir.path()), loaded);
     EXPECT_EQ(loaded, table);
 }
 

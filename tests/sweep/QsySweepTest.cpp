@@ -36,7 +36,7 @@ TEST(QsySweep, SettingsComeFromTheFileAndGoBackOnClose) {
     SweepSettings stored;
     stored.rows[2] = {u"7000"_qs, u"7040"_qs, u"1"_qs, u"30*"_qs, 1, {}, {}};
     stored.ViaTelnet = 1;
-    ASSERT_TRUE(SweepSettingsFile::save(p.folder.path(), stored));
+    ASSERT_TRUE(SweepSettingsFile::save(SweepSettingsFile::pathIn(p.folder.path()), stored));
     EXPECT_EQ(p.sweep().settings(), stored);
     // The keystroke fields are of no use while ViaTelnet is checked, from the file on.
     EXPECT_FALSE(p.sweep().SufixStr->isEnabled());

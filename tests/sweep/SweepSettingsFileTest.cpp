@@ -30,7 +30,7 @@ SweepSettings fullTable() {
 // The file's lines, numbered from 1, and how far a short or damaged file is read.
 TEST(SweepSettingsFile, TheEightyEightLines) {
     const SweepSettings full = fullTable();
-    const QStringList lines = SweepSettingsFile::compose(full);
+    const QStringList lines = SweepSettingsFile::lines(full);
     ASSERT_EQ(lines.size(), 88);
     // Table line 3 is file lines 34 to 43; the single fields repeat in every block.
     const std::vector<std::pair<int, const char*>> expected = {
@@ -74,16 +74,17 @@ TEST(SweepSettingsFile, RoundTripsThroughARealFileWhateverTheCaseOfItsName) {
     QTemporaryDir dir;
     const QString lower = QDir(dir.path()).filePath("qsysweep.txt");
     SweepSettings written = fullTable();
-    ASSERT_TRUE(LineFile::write(lower, SweepSettingsFile::compose(written)));
+    ASSERT_TRUE(LineFile::write(lower, SweepSettingsFile::lines(written)));
     SweepSettings loaded;
-    SweepSettingsFile::load(dir.path(), loaded);
+    SweepSettingsFile::load(SweepSettingsFile::pathIn(dir.path()), loaded);
     EXPECT_EQ(loaded, written);
 
     // A line break inside a text cannot shift the lines after it.
     written.PrefixStr = u"%C\r\nT"_qs;
     written.rows[0].StartTime = u"10:00\n"_qs;
-    ASSERT_TRUE(SweepSettingsFile::save(dir.path(), written));  // replacing "qsysweep.txt"
-    SweepSettingsFile::load(dir.path(), loaded);
+    ASSERT_TRUE(SweepSettingsFile::save(SweepSettingsFile::pathIn(dir.path()),
+                                        written));  // replacing "qsysweep.txt"
+    SweepSettingsFile::load(SweepSettingsFile::pathIn(dir.path()), loaded);
     EXPECT_EQ(loaded.PrefixStr, "%C T");
     EXPECT_EQ(loaded.rows[0].StartTime, "10:00 ");
     EXPECT_EQ(loaded.SkimmerPort, "7301");
