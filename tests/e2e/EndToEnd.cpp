@@ -1,0 +1,154 @@
+#include "e2e/EndToEnd.h"
+
+#include <signal.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+#include <string>
+
+// Last: Xlib defines macros (Status, Bool) that clash with Qt and GoogleTest.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace keyrelay::e2e {
+
+bool eventually(const std::function<bool()>& done, int seconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > seconds * 1000LL) {
+            return false;
+        }
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+QString run(const QString& program, const QStringList& arguments) {
+    QProcess p;
+    p.start(program, arguments);
+    p.waitForFinished(10000);
+    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+}
+
+unsigned long findWindow(const QString& title, unsigned long except) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        return 0;
+    }
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    unsigned long found = 0;
+    if (XGetWindowProperty(display, DefaultRootWindow(display),
+                           XInternAtom(display, "_NET_CLIENT_LIST", False), 0, 4096, False,
+                           XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
+        data != nullptr) {
+        const auto* windows = reinterpret_cast<const Window*>(data);
+        for (unsigned long i = 0; i < count && found == 0; ++i) {
+            // The title as the window manager shows it: _NET_WM_NAME, else WM_NAME (xterm).
+            unsigned char* name = nullptr;
+            unsigned long length = 0;
+            char* plainName = nullptr;
+            QString shown;
+            if (XGetWindowProperty(display, windows[i], XInternAtom(display, "_NET_WM_NAME", False),
+                                   0, 1024, False, XInternAtom(display, "UTF8_STRING", False),
+                                   &type, &format, &length, &after, &name) == Success &&
+                name != nullptr) {
+                shown = QString::fromUtf8(reinterpret_cast<char*>(name), length);
+                XFree(name);
+            } else if (XFetchName(display, windows[i], &plainName) && plainName != nullptr) {
+                shown = QString::fromLocal8Bit(plainName);
+                XFree(plainName);
+            }
+            if (shown == title && windows[i] != except) {
+                found = windows[i];
+            }
+        }
+        XFree(data);
+    }
+    XCloseDisplay(display);
+    return found;
+}
+
+void askToClose(unsigned long window) {
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XCloseDisplay(display);
+}
+
+void EndToEnd::TearDown() {
+    if (program.state() != QProcess::NotRunning) {
+        program.kill();
+        program.waitForFinished(5000);
+    }
+    QFile pid(path("recorder.pid"));
+    if (pid.open(QIODevice::ReadOnly)) {
+        ::kill(pid.readAll().trimmed().toInt(), SIGTERM);
+    }
+}
+
+void EndToEnd::writeFile(const QString& name, const QByteArray& bytes) {
+    QFile file(path(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QString EndToEnd::recorderScript(const QString& title) {
+    writeFile("recorder.sh", QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec xterm -xrm "
+                                            "'XTerm*allowSendEvents: true' -T '%2' -e sh -c "
+                                            "\"stty -echo; exec cat > '%3'\"\n")
+                                 .arg(path("recorder.pid"), title, path("typed.txt"))
+                                 .toLocal8Bit());
+    QFile(path("recorder.sh")).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    return path("recorder.sh");
+}
+
+QStringList EndToEnd::typedLines() const {
+    QFile file(path("typed.txt"));
+    QStringList lines = QString::fromLatin1(file.open(QIODevice::ReadOnly) ? file.readAll() : "")
+                            .split(QLatin1Char('\n'));
+    lines.removeLast();  // only whole lines: the last one may still be arriving
+    return lines;
+}
+
+QStringList EndToEnd::savedLines(const QString& name) const {
+    QFile file(path(name));
+    QStringList lines =
+        QString::fromLatin1(file.open(QIODevice::ReadOnly) ? file.readAll() : "").split("\r\n");
+    lines.removeLast();  // after the last line end
+    return lines;
+}
+
+unsigned long EndToEnd::startProgram(const QStringList& arguments) {
+    program.setWorkingDirectory(dir.path());
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(QStringLiteral(KEYRELAY_BINARY), arguments);
+    EXPECT_TRUE(program.waitForStarted(10000));
+    EXPECT_TRUE(eventually([&] { return (mainWindow = findWindow("Keyrelay")) != 0; }, 20))
+        << "the Keyrelay window did not appear";
+    return mainWindow;
+}
+
+bool EndToEnd::closeProgram() {
+    askToClose(mainWindow);
+    return endsWithStatus0();
+}
+
+bool EndToEnd::endsWithStatus0() {
+    return program.waitForFinished(30000) && program.exitStatus() == QProcess::NormalExit &&
+           program.exitCode() == 0;
+}
+
+}  // namespace keyrelay::e2e
