@@ -8,7 +8,6 @@
 #include <string>
 
 // Last: Xlib defines macros (Status, Bool) that clash with Qt and GoogleTest.
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 namespace keyrelay::e2e {
@@ -33,45 +32,13 @@ QString run(const QString& program, const QStringList& arguments) {
 }
 
 unsigned long findWindow(const QString& title, unsigned long except) {
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        return 0;
-    }
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    unsigned long found = 0;
-    if (XGetWindowProperty(display, DefaultRootWindow(display),
-                           XInternAtom(display, "_NET_CLIENT_LIST", False), 0, 4096, False,
-                           XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
-        data != nullptr) {
-        const auto* windows = reinterpret_cast<const Window*>(data);
-        for (unsigned long i = 0; i < count && found == 0; ++i) {
-            // The title as the window manager shows it: _NET_WM_NAME, else WM_NAME (xterm).
-            unsigned char* name = nullptr;
-            unsigned long length = 0;
-            char* plainName = nullptr;
-            QString shown;
-            if (XGetWindowProperty(display, windows[i], XInternAtom(display, "_NET_WM_NAME", False),
-                                   0, 1024, False, XInternAtom(display, "UTF8_STRING", False),
-                                   &type, &format, &length, &after, &name) == Success &&
-                name != nullptr) {
-                shown = QString::fromUtf8(reinterpret_cast<char*>(name), length);
-                XFree(name);
-            } else if (XFetchName(display, windows[i], &plainName) && plainName != nullptr) {
-                shown = QString::fromLocal8Bit(plainName);
-                XFree(plainName);
-            }
-            if (shown == title && windows[i] != except) {
-                found = windows[i];
-            }
+    const QString ids = run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"});
+    for (const QString& id : ids.split('\n', Qt::SkipEmptyParts)) {
+        if (id.toULong() != except) {
+            return id.toULong();
         }
-        XFree(data);
     }
-    XCloseDisplay(display);
-    return found;
+    return 0;
 }
 
 void askToClose(unsigned long window) {

@@ -14,8 +14,7 @@ namespace keyrelay::e2e {
 bool eventually(const std::function<bool()>& done, int seconds);
 // Runs a helper program (xdotool) to its end and returns its output.
 QString run(const QString& program, const QStringList& arguments);
-// The first top-level client window titled exactly `title` other than `except` (from the
-// window manager's client list); 0 when there is none.
+// The first visible window titled exactly `title` other than `except`; 0 when there is none.
 unsigned long findWindow(const QString& title, unsigned long except = 0);
 // Asks a top-level window to close as the window manager's close button does.
 void askToClose(unsigned long window);

@@ -1,42 +1,37 @@
-// The launch on a real X display: real program starts, the real window list and window
-// rectangles, XTest clicks, the real clock. The programs started are copies of the
-// stand-in (LaunchStandin.cpp), which record what they see in log files.
+// The launch on a real X display, started by the real program: the programs started are
+// copies of the stand-in (LaunchStandin.cpp), which record what they see in log files.
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "app/Application.h"
 #include "core/LineFile.h"
 #include "launcher/Apps.h"
+#include "launcher/LaunchListFile.h"
 
 namespace keyrelay {
 namespace {
 
 TEST(AppsDesktop, StartsInTheFolderWithParametersClicksTheDecoderAndSkipsARunningProgram) {
     QTemporaryDir dir;
-    for (const char* sub : {"settings", "logs", "CwSkimmer", "tools"}) {
-        ASSERT_TRUE(QDir(dir.path()).mkpath(QString::fromLatin1(sub)));
-    }
-    qputenv("KEYRELAY_STANDIN_DIR", dir.filePath("logs").toLocal8Bit());
+    ASSERT_TRUE(QDir(dir.path()).mkpath("CwSkimmer") && QDir(dir.path()).mkpath("tools"));
+    qputenv("KEYRELAY_STANDIN_DIR", dir.path().toLocal8Bit());
     qputenv("KEYRELAY_STANDIN_LIFE", "20");        // they end by themselves
     qputenv("KEYRELAY_STANDIN_UNDECORATED", "1");  // the minimise click lands on the window
     const auto log = [&](const char* name, const QString& key) {  // the values of one key
         const QRegularExpression line(QLatin1Char('^') + key + QLatin1Char(' '));
         QStringList lines =
-            LineFile::read(dir.filePath("logs/%1.log").arg(name)).value_or(QStringList());
+            LineFile::read(dir.filePath("%1.log").arg(name)).value_or(QStringList());
         return lines.filter(line).replaceInStrings(line, QString());
     };
     for (const char* copy : {"CwSkimmer/skimstand", "tools/runstand"}) {
         ASSERT_TRUE(QFile::copy(QStringLiteral(LAUNCH_STANDIN), dir.filePath(copy)));
     }
 
-    // The program as it runs, its settings in the working folder.
-    ASSERT_TRUE(QDir::setCurrent(dir.filePath("settings")));
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));  // the program's working and settings folder
     Application program(createNativeServices());
     AppContext& ctx = program.context();
     ctx.platform.processes.start(dir.filePath("tools/").toStdString(), "runstand", "first",
@@ -44,15 +39,11 @@ TEST(AppsDesktop, StartsInTheFolderWithParametersClicksTheDecoderAndSkipsARunnin
     ASSERT_TRUE(ctx.platform.clock.waitFor(
         [&] { return ctx.delivery.IsProcessRunning("RunStand"); }, 10000));
 
+    LaunchList list;
+    list.rows[0] = {dir.filePath("tools/runstand"), "", "second", true, true};
+    list.rows[1] = {dir.filePath("CwSkimmer/skimstand"), "3", "--ini \"two words\"", true, true};
+    ASSERT_TRUE(LaunchListFile::write(dir.path(), list));
     Apps& apps = ctx.windows.get<Apps>();
-    apps.Text1[0]->setText(dir.filePath("tools/runstand"));
-    apps.Text1[1]->setText(dir.filePath("CwSkimmer/skimstand"));
-    apps.Text2[1]->setText(QStringLiteral("3"));
-    apps.Param[0]->setText(QStringLiteral("second"));
-    apps.Param[1]->setText(QStringLiteral("--ini \"two words\""));
-    for (QCheckBox* box : {apps.Check1[0], apps.Check1[1], apps.Check4[0], apps.Check4[1]}) {
-        box->setChecked(true);
-    }
     apps.show();
     apps.StartEm();
 

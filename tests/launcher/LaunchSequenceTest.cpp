@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
-#include <functional>
-#include <string>
 
 #include "delivery/Delivery.h"
 #include "fakes/FakePlatform.h"
@@ -12,40 +10,35 @@
 namespace keyrelay {
 namespace {
 
-// The launcher window as a table; `log` records the rows marked, "closed" and the
-// auto-starts applied ("auto <keypad><bandscan>").
-struct FakeLauncher : LaunchSequenceTarget {
+// A launch on the fake desktop over a launcher window that is a table; `log` records the
+// rows marked, "closed" and the auto-starts applied ("auto <keypad><bandscan>").
+struct Launch : LaunchSequenceTarget {
+    FakePlatform fake;
+    ProgramState state;
+    Delivery delivery{fake.platform()};
     std::array<LaunchRow, LaunchList::Rows> rows{};
-    bool visible = true, closed = false;
+    bool visible = true, closed = false, endOnClose = false;
     std::string log;
-    std::function<void()> onClose = [] {};
+    LaunchSequence sequence{state, fake.platform(), delivery, *this};
 
     LaunchRow row(int index) override { return rows[index]; }
     void markRow(int index) override { log += std::to_string(index); }
     bool windowVisible() override { return visible && !closed; }
     bool windowClosed() override { return closed; }
-    void closeWindow() override { closed = true, log += " closed", onClose(); }
+    void closeWindow() override {
+        closed = true, log += " closed", state.EndRequested |= endOnClose;
+    }
     bool mainWindowLoaded() override { return true; }
     void applyAutoStarts(bool keypad, bool bandscan) override {
         log += " auto " + std::to_string(keypad) + std::to_string(bandscan);
     }
-};
-
-const ScreenRect Decoder{100, 50, 900, 650};
-
-struct Launch {
-    FakePlatform fake;
-    ProgramState state;
-    Delivery delivery{fake.platform()};
-    FakeLauncher launcher;
-    LaunchSequence sequence{state, fake.platform(), delivery, launcher};
 
     // Rows as "path|wait|param|flags", flags "m" minimise and "i" include.
-    explicit Launch(const std::vector<const char*>& rows) {
+    explicit Launch(const std::vector<const char*>& table) {
         state.ClickOffset = 95;
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            const QStringList f = QString::fromLatin1(rows[i]).split(QLatin1Char('|'));
-            launcher.rows[i] = {f[0], f[1], f[2], f[3].contains('m'), f[3].contains('i')};
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            const QStringList f = QString::fromLatin1(table[i]).split(QLatin1Char('|'));
+            rows[i] = {f[0], f[1], f[2], f[3].contains('m'), f[3].contains('i')};
         }
     }
 
@@ -64,7 +57,7 @@ struct Launch {
                        std::to_string(e.atMs) + " ";
             }
         }
-        return out + "end@" + std::to_string(fake.clock.elapsedMs()) + " " + launcher.log;
+        return out + "end@" + std::to_string(fake.clock.elapsedMs()) + " " + log;
     }
 };
 
@@ -81,10 +74,10 @@ TEST(LaunchSequence, StartsWaitsAndClicksRowByRow) {
         {"",  // already running: no start, no wait, no click
          {"C:\\CwSkimmer\\running.exe|30||mi", "/opt/tools/running.exe.sh|4||i"},
          "running.exe.sh(/opt/tools/,,normal)@0 end@4000 01"},
-        {"",
-         {"C:\\Afreet\\CwSkimmer\\CwSkimmer.exe|12|-ini a|mi", "/opt/CWSkimmer/skim|3||i"},
-         "CwSkimmer.exe(C:/Afreet/CwSkimmer/,-ini a,normal)@0 skim(/opt/CWSkimmer/,,normal)@13000 "
-         "125,120@12000 805,60@13000 125,120@16000 end@16000 01"},
+        {"offset70",
+         {"C:\\CwSkimmer\\CwSkimmer.exe|12|-ini a|mi", "/opt/CWSkimmer/skim|3||i"},
+         "CwSkimmer.exe(C:/CwSkimmer/,-ini a,normal)@0 skim(/opt/CWSkimmer/,,normal)@13000 "
+         "125,120@12000 830,60@13000 125,120@16000 end@16000 01"},
         {"",  // an excluded decoder row still clicks; the receiver only when asked to
          {"C:\\CwSkimmer\\CwSkimmer.exe|30||m", "C:\\HDSDR\\HDSDR.exe|5||i",
           "C:\\HDSDR\\HDSDR.exe|0||mi"},
@@ -93,22 +86,18 @@ TEST(LaunchSequence, StartsWaitsAndClicksRowByRow) {
         {"hidden",
          {"/opt/cwskimmer/skim|2||mi", "/opt/hdsdr/hdsdr|2||mi"},
          "skim(/opt/cwskimmer/,,normal)@0 hdsdr(/opt/hdsdr/,,normal)@2000 end@4000 01"},
-        {"offset70",
-         {"C:\\CwSkimmer\\CwSkimmer.exe|4||mi"},
-         "CwSkimmer.exe(C:/CwSkimmer/,,normal)@0 125,120@4000 830,60@5000 end@5000 0"},
         {"fail",  // a failed start still waits; refused clicks do not end the launch
          {"/opt/gone/prog|6||i", "/opt/cwskimmer/skim|2||mi"},
          "end@9000 01"},
     };
     for (const auto& [setup, rows, trace] : cases) {
-        SCOPED_TRACE(setup + " " + rows[0]);
         Launch l(rows);
         if (setup != "nowindows") {
-            l.fake.windows.addWindow("Afreet CW Skimmer 2.1", Decoder);
+            l.fake.windows.addWindow("Afreet CW Skimmer 2.1", {100, 50, 900, 650});
             l.fake.windows.addWindow("HDSDR - [default]", {400, 200, 1200, 800});
             l.fake.processes.setModuleNames({"bash", "RUNNING.EXE"});
         }
-        l.launcher.visible = setup != "hidden";
+        l.visible = setup != "hidden";
         l.state.ClickOffset = setup == "offset70" ? 70 : 95;
         l.state.BandscanAutoStart = true;
         if (setup == "fail") {
@@ -129,17 +118,16 @@ TEST(LaunchSequence, CancelClosingOrEndingStopsTheRowsAndTheEndStillRuns) {
                                                          {"end", "closed"},
                                                          {"end on close", "closed"}};
     for (const auto& [stop, end] : cases) {
-        SCOPED_TRACE(stop);
         Launch l({"/opt/cwskimmer/a|10||mi", "/opt/b/b|10||i", "/opt/c/c|10||i"});
         l.state.KeypadAutoStart = true;
-        l.fake.windows.addWindow("CW Skimmer", Decoder);
+        l.fake.windows.addWindow("CW Skimmer", {100, 50, 900, 650});
         Clock::TimerId timer = l.fake.clock.startTimer(15000, [&, stop = stop] {
             l.fake.clock.stopTimer(timer);
             l.state.LaunchCancel = stop == "cancel" || stop == "end on close";
-            l.launcher.closed = stop == "close";
+            l.closed = stop == "close";
             l.state.EndRequested = stop == "end";
         });
-        l.launcher.onClose = [&, stop = stop] { l.state.EndRequested |= stop == "end on close"; };
+        l.endOnClose = stop == "end on close";
         l.sequence.run();
         EXPECT_EQ(l.trace(),
                   "a(/opt/cwskimmer/,,normal)@0 b(/opt/b/,,normal)@11000 125,120@10000 "
