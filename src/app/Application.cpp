@@ -21,8 +21,7 @@ Application::Application(std::unique_ptr<NativeServices> native)
       delivery_(platform_),
       marker_(state_),
       ctx_{state_,   platform_, delivery_, marker_,
-           windows_, actions_,  QString(), [this] {
-               endProgram(); }} {
+           windows_, actions_,  QString(), [this] { endProgram(); }} {
     windows_.setContext(ctx_);
 }
 
