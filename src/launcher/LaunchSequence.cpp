@@ -72,23 +72,23 @@ bool LaunchSequence::start(const LaunchRow& row) {
 }
 
 void LaunchSequence::clickAt(int x, int y) {
-    // The launch shows no message: a refused move or button is skipped and the next step
-    // runs, as the user would retry the click by hand.
+    // The launch shows no message, and each part of the click is tried on its own: the
+    // user can always make a click the desktop refused by hand.
     Mouse& mouse = platform_.mouse;
     try {
         mouse.moveTo(x, y);
     } catch (const PlatformError&) {
-        // See above: the button is still pressed where the cursor is.
+        // The press still follows, where the cursor stands.
     }
     try {
         mouse.leftDown();
     } catch (const PlatformError&) {
-        // See above: the release follows all the same, so no button stays held.
+        // The release still follows, so no button is left held down.
     }
     try {
         mouse.leftUp();
     } catch (const PlatformError&) {
-        // See above: nothing else can release the button.
+        // Nothing is left to undo: the press failed as well or the desktop released it.
     }
 }
 
