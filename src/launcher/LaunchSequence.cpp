@@ -88,7 +88,7 @@ void LaunchSequence::clickAt(int x, int y) {
     try {
         mouse.leftUp();
     } catch (const PlatformError&) {
-        // Nothing is left to undo: the press failed as well or the desktop released it.
+        // No other way to release it exists; the user's next click of that button does.
     }
 }
 
