@@ -270,7 +270,6 @@ void Apps::applyAutoStarts(bool keypad, bool bandscan) {
     if (bandscan) {
         ctx.actions.bandscanAutoStart();
     }
-    emit autoStartsApplied(keypad, bandscan);
 }
 
 LaunchSequence Apps::sequence() {

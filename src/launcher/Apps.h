@@ -51,12 +51,6 @@ public:
     LaunchList currentList() const;
     bool isLaunching() const { return launching_; }
 
-signals:
-    // The launch has ended and applied the main window's auto-start options: `keypad` when
-    // "Keypad Auto Start" was checked, `bandscan` when "Bandscan Auto Start" was.
-    void autoStartsApplied(bool keypad, bool bandscan);
-
-public:
     std::array<QLineEdit*, Rows> Text1{};  // path
     std::array<QLineEdit*, Rows> Text2{};  // wait in seconds
     std::array<QLineEdit*, Rows> Param{};
