@@ -276,14 +276,6 @@ LaunchSequence Apps::sequence() {
     return LaunchSequence(ctx.state, ctx.platform, ctx.delivery, *this);
 }
 
-void Apps::ClickStart(int row) {
-    sequence().ClickStart(row);
-}
-
-void Apps::ClickStart1(int row) {
-    sequence().ClickStart1(row);
-}
-
 void Apps::StartEm() {
     if (launching_ || isUnloaded()) {
         return;

@@ -31,14 +31,9 @@ public:
     explicit Apps(AppContext& context);
     ~Apps() override;
 
-    // The launch sequence (LaunchSequence::run) over this window's rows. Does nothing when
-    // a launch is already running.
+    // The launch sequence (LaunchSequence::run, with its ClickStart and ClickStart1) over
+    // this window's rows. Does nothing when a launch is already running.
     void StartEm();
-    // The decoder's focus click and, when the row asks for it, its minimise click.
-    void ClickStart(int row);
-    // The receiver's minimise click, when the row asks for it.
-    void ClickStart1(int row);
-
     // Handlers.
     void Command1_Click();  // Close
     void Command2_Click();  // Start
