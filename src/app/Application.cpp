@@ -1,7 +1,9 @@
 #include "app/Application.h"
 
+#include <QApplication>
+#include <QPointer>
 #include <cstdio>
-#include <cstdlib>
+#include <vector>
 
 #include "cmdpad/CmdPadF.h"
 
@@ -18,11 +20,35 @@ Application::Application(std::unique_ptr<NativeServices> native)
                 dialogs_},
       delivery_(platform_),
       marker_(state_),
-      ctx_{state_, platform_, delivery_, marker_, windows_, actions_, QString(), [] {
-               std::fflush(nullptr);
-               std::exit(0);
-           }} {
+      ctx_{state_,   platform_, delivery_, marker_,
+           windows_, actions_,  QString(), [this] { endProgram(); }} {
     windows_.setContext(ctx_);
+}
+
+Application::~Application() {
+    // The windows still loaded go without their closing work (the program was asked to end
+    // at once), while the context they use still exists; those already closed go first.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    std::vector<QPointer<ProgramWindow>> left;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<ProgramWindow*>(w)) {
+            left.emplace_back(window);
+        }
+    }
+    for (const QPointer<ProgramWindow>& window : left) {
+        delete window.data();
+    }
+}
+
+void Application::endProgram() {
+    if (state_.EndRequested) {
+        return;
+    }
+    state_.EndRequested = true;
+    std::fflush(nullptr);
+    // Every event loop returns, the nested waits of a handler under way included: the
+    // handler sees EndRequested, finishes without starting anything, and main() returns.
+    QCoreApplication::exit(0);
 }
 
 CmdPadF& Application::start(const QString& argumentText, const QString& logdeckFolder) {

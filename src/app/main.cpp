@@ -27,5 +27,9 @@ int main(int argc, char* argv[]) {
     keyrelay::Application application(std::move(native));
     application.start(keyrelay::CommandLine::argumentText(QApplication::arguments().mid(1)),
                       keyrelay::CompanionFolder::forProgram(QApplication::applicationFilePath()));
+    // An end asked for before the event loop runs would be lost in it.
+    if (application.endRequested()) {
+        return 0;
+    }
     return QApplication::exec();
 }

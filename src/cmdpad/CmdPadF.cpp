@@ -485,6 +485,9 @@ void CmdPadF::closingWork() {
     ctx.platform.clock.stopTimer(Timer1);
     for (const char* name : {"HlpF", "Dirx", "Apps", "HelpFrm", "TerminalF", "QsySweep"}) {
         ctx.windows.unload(name);
+        if (ctx.state.EndRequested) {
+            return;  // "Yes" to the launcher's question ended the program at once
+        }
     }
     try {
         SaveFile();

@@ -18,6 +18,9 @@ struct ProgramState {
     bool AppsStarted = false;  // the automatic launch has run (or must not run) in this run
     bool OwnMarker = false;    // this program created the busy marker and may delete it
     std::int16_t BusyWaitCount = 0;  // weight of consecutive busy checks that found the marker
+    // The program has been asked to end (AppContext::endProgram): it leaves its event loop
+    // once the handler under way has returned, and that handler starts nothing new.
+    bool EndRequested = false;
 
     // Keystroke channel and the one-second tick
     bool ChannelBusy = false;    // the keystroke channel is taken

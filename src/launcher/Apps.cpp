@@ -10,7 +10,7 @@
 
 #include "launcher/LaunchListFile.h"
 #include "launcher/LaunchRules.h"
-#include "platform/PlatformError.h"
+#include "launcher/LaunchSequence.h"
 #include "ui/AppContext.h"
 #include "ui/Indicator.h"
 #include "ui/Twips.h"
@@ -61,11 +61,6 @@ constexpr int ButtonsTop = RowsTop + 6 * RowPitch + 120;
 constexpr int ButtonWidth = 1200;
 constexpr int ButtonHeight = 375;
 
-void place(QWidget* w, int left, int top, int width, int height) {
-    w->setGeometry(Twips::toPixels(left), Twips::toPixels(top), Twips::toPixels(width),
-                   Twips::toPixels(height));
-}
-
 int rowTop(int row) {
     return RowsTop + row * RowPitch;
 }
@@ -93,11 +88,11 @@ void Apps::buildControls() {
                                        "time in seconds until the next app should be loaded"),
                         this);
     Label2->setWordWrap(true);
-    place(Label2, 120, 120, FormWidth - 240, 540);
+    Twips::place(Label2, 120, 120, FormWidth - 240, 540);
 
     const auto header = [this](const char* text, int left, int width) {
         auto* label = new QLabel(QString::fromLatin1(text), this);
-        place(label, left, RowsTop - 360, width, 300);
+        Twips::place(label, left, RowsTop - 360, width, 300);
         return label;
     };
     header("Param", ParamLeft, ParamWidth);
@@ -107,31 +102,32 @@ void Apps::buildControls() {
     for (int i = 0; i < Rows; ++i) {
         const int top = rowTop(i);
         auto* rowLabel = new QLabel(QStringLiteral("App #%1").arg(i + 1), this);
-        place(rowLabel, 120, top, PathLeft - 160, FieldHeight);
+        Twips::place(rowLabel, 120, top, PathLeft - 160, FieldHeight);
 
         Text1[i] = new QLineEdit(this);
         Text1[i]->setToolTip(QString::fromLatin1(PathHint));
         Text1[i]->installEventFilter(this);
-        place(Text1[i], PathLeft, top, PathWidth, FieldHeight);
+        Twips::place(Text1[i], PathLeft, top, PathWidth, FieldHeight);
 
         Text2[i] = new QLineEdit(this);
         Text2[i]->setToolTip(QString::fromLatin1(WaitHint));
-        place(Text2[i], PathLeft, top + NoteBelowPath, WaitWidth, FieldHeight);
+        Twips::place(Text2[i], PathLeft, top + NoteBelowPath, WaitWidth, FieldHeight);
 
         Param[i] = new QLineEdit(this);
-        place(Param[i], ParamLeft, top, ParamWidth, FieldHeight);
+        Twips::place(Param[i], ParamLeft, top, ParamWidth, FieldHeight);
 
         Shape1[i] = new Indicator(this, Indicator::Red);
-        place(Shape1[i], MarkerLeft, top + (FieldHeight - MarkerSize) / 2, MarkerSize, MarkerSize);
+        Twips::place(Shape1[i], MarkerLeft, top + (FieldHeight - MarkerSize) / 2, MarkerSize,
+                     MarkerSize);
         Shape1[i]->hide();
 
         Check1[i] = new QCheckBox(this);
         Check1[i]->setToolTip(QString::fromLatin1(MinimizeHint));
-        place(Check1[i], MinimizeLeft + 120, top, 300, FieldHeight);
+        Twips::place(Check1[i], MinimizeLeft + 120, top, 300, FieldHeight);
 
         Check4[i] = new QCheckBox(this);
         Check4[i]->setToolTip(QString::fromLatin1(IncludeHint));
-        place(Check4[i], IncludeLeft, top, 300, FieldHeight);
+        Twips::place(Check4[i], IncludeLeft, top, 300, FieldHeight);
     }
 
     Label13 = new QLabel(QStringLiteral("If you'r starting CW Skimmer make sure there is enough "
@@ -140,8 +136,8 @@ void Apps::buildControls() {
                          this);
     Label13->setWordWrap(true);
     Label13->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    place(Label13, NoteLeft, rowTop(0) + NoteBelowPath, FormWidth - NoteLeft - 120,
-          RowPitch - NoteBelowPath);
+    Twips::place(Label13, NoteLeft, rowTop(0) + NoteBelowPath, FormWidth - NoteLeft - 120,
+                 RowPitch - NoteBelowPath);
 
     Command1 = new QPushButton(QStringLiteral("Close"), this);
     Command2 = new QPushButton(QStringLiteral("Start"), this);
@@ -150,7 +146,7 @@ void Apps::buildControls() {
     const int gap = (FormWidth - 4 * ButtonWidth) / 5;
     int left = gap;
     for (QPushButton* button : {Command2, Command3, Command1, Command4}) {
-        place(button, left, ButtonsTop, ButtonWidth, ButtonHeight);
+        Twips::place(button, left, ButtonsTop, ButtonWidth, ButtonHeight);
         button->setAutoDefault(false);
         left += ButtonWidth + gap;
     }
@@ -239,62 +235,45 @@ void Apps::Text1_LostFocus(int index) {
         }
     }
     if (LaunchRules::isSkimmer(path)) {
-        Label13->move(Label13->x(), Text1[index]->y() + Twips::toPixels(NoteBelowPath));
+        Twips::setTop(Label13, rowTop(index) + NoteBelowPath);
     }
 }
 
-void Apps::clickAt(int x, int y) {
-    Mouse& mouse = ctx.platform.mouse;
-    try {
-        mouse.moveTo(x, y);
-    } catch (const PlatformError&) {
+LaunchRow Apps::row(int index) {
+    return currentList().rows[index];
+}
+
+void Apps::markRow(int index) {
+    Shape1[index]->show();
+}
+
+bool Apps::windowVisible() {
+    return isVisible();
+}
+
+bool Apps::windowClosed() {
+    return isUnloaded();
+}
+
+void Apps::closeWindow() {
+    close();
+}
+
+bool Apps::mainWindowLoaded() {
+    return ctx.windows.isLoaded("CmdPadF");
+}
+
+void Apps::applyAutoStarts(bool keypad, bool bandscan) {
+    if (keypad) {
+        ctx.actions.keypadAutoStart();
     }
-    try {
-        mouse.leftDown();
-    } catch (const PlatformError&) {
-    }
-    try {
-        mouse.leftUp();
-    } catch (const PlatformError&) {
+    if (bandscan) {
+        ctx.actions.bandscanAutoStart();
     }
 }
 
-void Apps::minimiseClick(int right, int top) {
-    ctx.platform.clock.waitMs(1000);
-    clickAt(right - ctx.state.ClickOffset, top + 10);
-}
-
-std::optional<ScreenRect> Apps::measureWindow(const char* titleFragment) {
-    const auto window = ctx.delivery.FindWindowByTitle(QLatin1String(titleFragment));
-    if (!window) {
-        return std::nullopt;
-    }
-    try {
-        return ctx.platform.windows.windowRect(*window);
-    } catch (const PlatformError&) {
-        return std::nullopt;  // a window that cannot be measured is not clicked at all
-    }
-}
-
-void Apps::ClickStart(int row) {
-    const auto rect = measureWindow(LaunchRules::SkimmerTitle);
-    if (!rect) {
-        return;
-    }
-    clickAt(rect->left + 25, rect->top + 70);
-    if (LaunchRules::isSkimmer(Text1[row]->text()) && Check1[row]->isChecked()) {
-        minimiseClick(rect->right, rect->top);
-    }
-}
-
-void Apps::ClickStart1(int row) {
-    const auto rect = measureWindow(LaunchRules::ReceiverTitle);
-    if (!rect) {
-        return;
-    }
-    if (LaunchRules::isReceiver(Text1[row]->text()) && Check1[row]->isChecked()) {
-        minimiseClick(rect->right, rect->top);
-    }
+LaunchSequence Apps::sequence() {
+    return LaunchSequence(ctx.state, ctx.platform, ctx.delivery, *this);
 }
 
 void Apps::StartEm() {
@@ -302,75 +281,13 @@ void Apps::StartEm() {
         return;
     }
     launching_ = true;
-    // Closing the window during a wait must not delete it under this loop.
+    // Closing the window during a wait must not delete it under the launch.
     const HandlerScope handler(*this);
     struct EndOfLaunch {
         Apps* apps;
         ~EndOfLaunch() { apps->launching_ = false; }
     } endOfLaunch{this};
-
-    ProgramState& state = ctx.state;
-    Clock& clock = ctx.platform.clock;
-    // Programs are started with their folder as working folder; this program's own working
-    // folder never changes, so the settings files of other windows stay where they are.
-    for (int i = 0; i < Rows; ++i) {
-        if (state.LaunchCancel || isUnloaded()) {
-            break;
-        }
-        const QString path = Text1[i]->text();
-        bool started = false;
-        if (!path.isEmpty() && Check4[i]->isChecked()) {
-            Shape1[i]->show();
-            if (LaunchRules::hasSeparator(path)) {
-                const QString file = LaunchRules::fileOf(path);
-                if (ctx.delivery.IsProcessRunning(file)) {
-                    continue;  // already running: no start, no wait, no click
-                }
-                started = true;  // a start that fails still gets its wait
-                const WindowState windowState =
-                    LaunchRules::startsMinimized(path, Check1[i]->isChecked())
-                        ? WindowState::Minimized
-                        : WindowState::Normal;
-                try {
-                    ctx.platform.processes.start(LaunchRules::folderOf(path).toStdString(),
-                                                 file.toStdString(), Param[i]->text().toStdString(),
-                                                 windowState);
-                } catch (const PlatformError&) {
-                }
-            }
-        }
-        if (started) {
-            clock.waitFor([&] { return state.LaunchCancel || isUnloaded(); },
-                          LaunchRules::waitMs(Text2[i]->text()));
-            if (state.LaunchCancel || isUnloaded()) {
-                break;
-            }
-        }
-        if (LaunchRules::isReceiver(path) && isVisible()) {
-            ClickStart1(i);
-        }
-        if (LaunchRules::isSkimmer(path) && isVisible()) {
-            ClickStart(i);
-        }
-    }
-
-    state.LaunchCancel = false;
-    if (!isUnloaded()) {
-        close();  // writes the list file; may end the program ("Close After Apps Start")
-    }
-
-    if (!ctx.windows.isLoaded("CmdPadF")) {
-        return;  // the program is shutting down
-    }
-    const bool keypad = ctx.state.KeypadAutoStart;
-    const bool bandscan = ctx.state.BandscanAutoStart;
-    if (keypad) {
-        ctx.actions.keypadAutoStart();
-    }
-    if (bandscan) {
-        ctx.actions.bandscanAutoStart();
-    }
-    emit autoStartsApplied(keypad, bandscan);
+    sequence().run();
 }
 
 }  // namespace keyrelay

@@ -1,11 +1,9 @@
 #pragma once
 
-#include <optional>
-
 #include <array>
 
 #include "launcher/LaunchList.h"
-#include "platform/WindowSystem.h"
+#include "launcher/LaunchSequenceTarget.h"
 #include "ui/ProgramWindow.h"
 
 class QCheckBox;
@@ -16,13 +14,15 @@ class QPushButton;
 namespace keyrelay {
 
 class Indicator;
+class LaunchSequence;
 
 // The launcher: up to six programs started one after another (each with its parameters,
 // a wait before the next, optionally minimised), the decoder and the receiver minimised
 // by a click on their minimise buttons, and at the end the command pad's and the sweep's
 // auto-start options applied. The list lives in "StartApps.txt" in the settings folder:
-// read when the window loads, written when it closes.
-class Apps : public ProgramWindow {
+// read when the window loads, written when it closes. The launch itself is
+// LaunchSequence's; this window is its target.
+class Apps : public ProgramWindow, private LaunchSequenceTarget {
     Q_OBJECT
 public:
     static constexpr const char* Name = "Apps";
@@ -31,17 +31,9 @@ public:
     explicit Apps(AppContext& context);
     ~Apps() override;
 
-    // The launch sequence: starts the included rows in order, waits after each, makes the
-    // minimise clicks, then closes this window and applies "Keypad Auto Start" and
-    // "Bandscan Auto Start". Platform failures skip the step that failed; nothing is
-    // reported. Cancel (or closing the window) ends it early, the end steps still run.
-    // Does nothing when a launch is already running.
+    // The launch sequence (LaunchSequence::run, with its ClickStart and ClickStart1) over
+    // this window's rows. Does nothing when a launch is already running.
     void StartEm();
-    // The decoder's focus click and, when the row asks for it, its minimise click.
-    void ClickStart(int row);
-    // The receiver's minimise click, when the row asks for it.
-    void ClickStart1(int row);
-
     // Handlers.
     void Command1_Click();  // Close
     void Command2_Click();  // Start
@@ -54,12 +46,6 @@ public:
     LaunchList currentList() const;
     bool isLaunching() const { return launching_; }
 
-signals:
-    // The launch has ended and applied the main window's auto-start options: `keypad` when
-    // "Keypad Auto Start" was checked, `bandscan` when "Bandscan Auto Start" was.
-    void autoStartsApplied(bool keypad, bool bandscan);
-
-public:
     std::array<QLineEdit*, Rows> Text1{};  // path
     std::array<QLineEdit*, Rows> Text2{};  // wait in seconds
     std::array<QLineEdit*, Rows> Param{};
@@ -80,13 +66,18 @@ protected:
 private:
     void buildControls();
     void showList(const LaunchList& list);
-    // Moves the cursor to (x, y) and clicks the left button; failures are ignored.
-    void clickAt(int x, int y);
-    // The 1 s pause and the click at (right - ClickOffset, top + 10).
-    void minimiseClick(int right, int top);
-    // The screen rectangle of the first window whose title contains the fragment; nothing
-    // when there is none or it cannot be measured.
-    std::optional<ScreenRect> measureWindow(const char* titleFragment);
+
+    // The launch over this window's rows.
+    LaunchSequence sequence();
+
+    // LaunchSequenceTarget
+    LaunchRow row(int index) override;
+    void markRow(int index) override;
+    bool windowVisible() override;
+    bool windowClosed() override;
+    void closeWindow() override;
+    bool mainWindowLoaded() override;
+    void applyAutoStarts(bool keypad, bool bandscan) override;
 
     bool launching_ = false;
 };

@@ -11,12 +11,16 @@ namespace keyrelay {
 
 namespace {
 
-// A failing step of the arrival handling is skipped and the handling goes on.
+// A failing step of the arrival handling (or of closing a lost connection) is skipped and
+// the handling goes on.
 template <class F>
 void ignoringFailures(F&& step) {
     try {
         step();
     } catch (const std::exception&) {
+        // Nothing to report or repair: the arrival runs unattended while the decoder keeps
+        // sending, each step leaves the state whole when it fails, and the next arrival (or
+        // the next sweep step, for a lost connection) simply tries again.
     }
 }
 

@@ -25,9 +25,10 @@ struct AppContext {
     // The folder the settings files live in (the working folder in the program, a
     // temporary folder in tests). Paths are built as folder + "/" + name.
     QString settingsFolder;
-    // Ends the whole program at once, without any window's closing work ("Yes" to "Do you
-    // want to close the program"). Does not return: the program exits; tests make it
-    // throw ProgramEnded.
+    // Ends the whole program without any further window's closing work ("Yes" to "Do you
+    // want to close the program", the end of the main window's closing work): sets
+    // state.EndRequested and leaves the event loop once the handler under way has returned.
+    // It returns, so its caller checks EndRequested and starts nothing after it.
     std::function<void()> endProgram;
 
     // The path of a settings file in the settings folder.

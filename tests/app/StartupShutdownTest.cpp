@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
+
 #include <QAction>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <cstdio>
-#include <cstdlib>
 
 #include "cmdpad/CommandSetFile.h"
 #include "support/TestProgram.h"
@@ -12,242 +11,79 @@
 namespace keyrelay {
 namespace {
 
-CommandSet setWith(const char* title) {
+using test::TestProgram;
+
+void saveSet(TestProgram& p, const char* file, const char* title, bool autoStartApps = false) {
     CommandSet set;
     set.AppTitle = QString::fromLatin1(title);
-    set.CMND[0] = QStringLiteral("go");
-    return set;
+    set.ASA = autoStartApps;
+    set.HandShake = true;
+    CommandSetFile::save(p.path(QString::fromLatin1(file)), set);
 }
 
-TEST(Startup, NoArgumentReadsCmdPadFIni) {
-    test::TestProgram p;
-    CommandSetFile::save(p.path("CmdPadF.ini"), setWith("default set"));
-    CmdPadF& pad = p.pad();
-    pad.openWith(QString());
-    EXPECT_EQ(pad.FlName->text(), QStringLiteral("CmdPadF.ini"));
-    EXPECT_EQ(pad.AppTitle->text(), QStringLiteral("default set"));
-}
-
-TEST(Startup, ArgumentIsTheFileNameAsGiven) {
-    test::TestProgram p;
-    CommandSetFile::save(p.path("NR1"), setWith("second radio"));
-    CommandSetFile::save(p.path("NR1.INI"), setWith("wrong file"));
-    CmdPadF& pad = p.pad();
-    pad.openWith(QStringLiteral("NR1"));
-    EXPECT_EQ(pad.FlName->text(), QStringLiteral("NR1"));
-    EXPECT_EQ(pad.AppTitle->text(), QStringLiteral("second radio"));
-
-    pad.AppTitle->setText(QStringLiteral("changed"));
-    pad.close();
-    CommandSet saved;
-    ASSERT_TRUE(CommandSetFile::load(p.path("NR1"), saved));
-    EXPECT_EQ(saved.AppTitle, QStringLiteral("changed"));
-    CommandSet other;
-    ASSERT_TRUE(CommandSetFile::load(p.path("NR1.INI"), other));
-    EXPECT_EQ(other.AppTitle, QStringLiteral("wrong file"));
-}
-
-TEST(Startup, OpensCollapsedWithTheOptionsOfTheFile) {
-    test::TestProgram p;
-    CommandSet set = setWith("x");
-    set.RCAS = set.HandShake = set.CAS = true;
-    CommandSetFile::save(p.path("CmdPadF.ini"), set);
-    CmdPadF& pad = p.pad();
-    pad.openWith(QString());
-    EXPECT_EQ(pad.EXp->text(), QStringLiteral("Expand"));
-    EXPECT_TRUE(pad.AppTitle->isHidden());
-    EXPECT_TRUE(pad.FlName->isHidden());
-    EXPECT_TRUE(pad.RCAS->isChecked());
-    EXPECT_FALSE(pad.FCAS->isChecked());
-    EXPECT_TRUE(pad.HandShake->isChecked());
-    EXPECT_FALSE(pad.ASA->isChecked());
-    EXPECT_TRUE(pad.CAS->isChecked());
-}
-
-TEST(Startup, MissingOrUnreadableSetupKeepsTheDefaults) {
-    test::TestProgram p;
-    QDir(p.folder.path()).mkdir(QStringLiteral("CmdPadF.ini"));  // a folder, not a file
-    CmdPadF& pad = p.pad();
-    EXPECT_NO_THROW(pad.openWith(QString()));
-    EXPECT_EQ(pad.AppTitle->text(), QString());
-    EXPECT_TRUE(p.fake.dialogs.messages().empty());
-}
-
-TEST(Startup, LeftoverMarkerIsDeletedBeforeAnythingIsSent) {
-    for (const bool handshake : {true, false}) {
-        SCOPED_TRACE(handshake ? "handshake" : "no handshake");
-        test::TestProgram p;
-        p.fake.windows.addWindow("Target");
-        CommandSet set = setWith("Target");
-        set.HandShake = handshake;
-        set.RepSec[0] = QStringLiteral("5");
-        CommandSetFile::save(p.path("CmdPadF.ini"), set);
-        p.placeMarker();
-        CmdPadF& pad = p.pad();
-        pad.openWith(QString());
-        // Only a program that shares the marker cleans it up.
-        EXPECT_EQ(p.markerExists(), !handshake);
-        pad.StartIt();
-        EXPECT_EQ(p.fake.standardKeys.keys(), std::vector<std::string>{"go"});
-    }
-}
-
-// The launch shows the launcher and runs its sequence, which ends by closing the launcher
-// (writing its list). Either trace shows that a launch ran.
-bool launchRan(test::TestProgram& p) {
-    return p.windows.isLoaded(Apps::Name) || QFile::exists(p.path("StartApps.txt"));
-}
-
-void forgetLaunch(test::TestProgram& p) {
-    p.windows.unload(Apps::Name);
-    QFile::remove(p.path("StartApps.txt"));
-}
-
-TEST(Startup, LaunchRunsAtTheFirstActivationWithAutoStartAppsOnly) {
-    test::TestProgram p;
-    CommandSet set = setWith("x");
-    set.ASA = true;
-    CommandSetFile::save(p.path("CmdPadF.ini"), set);
-    CmdPadF& pad = p.pad();
-    pad.openWith(QString());
-    EXPECT_FALSE(launchRan(p));
-
-    test::TestProgram::activate(pad);
-    EXPECT_TRUE(p.state.AppsStarted);
-    ASSERT_TRUE(launchRan(p));
-
-    // Switching back to the pad again and again does not launch again.
-    forgetLaunch(p);
-    for (int i = 0; i < 5; ++i) {
-        test::TestProgram::activate(pad);
-    }
-    EXPECT_FALSE(launchRan(p));
-}
-
-TEST(Startup, AutoStartAppsCheckedDuringTheRunLaunchesAtTheNextActivation) {
-    test::TestProgram p;
-    CmdPadF& pad = p.pad();
-    pad.openWith(QString());
-    test::TestProgram::activate(pad);
-    EXPECT_FALSE(launchRan(p));
-    EXPECT_FALSE(p.state.AppsStarted);
-
-    pad.ASA->trigger();
-    test::TestProgram::activate(pad);
-    EXPECT_TRUE(launchRan(p));
-
-    // AppsStarted set otherwise (the launcher's Close): no launch.
-    test::TestProgram q;
-    q.state.AppsStarted = true;
-    q.pad().ASA->setChecked(true);
-    test::TestProgram::activate(q.pad());
-    EXPECT_FALSE(launchRan(q));
-}
-
-TEST(Shutdown, UnloadsTheWindowsInOrderThenSavesThenEnds) {
-    test::TestProgram p;
-    CmdPadF& pad = p.pad();
-    pad.openWith(QString());
-    pad.AppTitle->setText(QStringLiteral("saved at the end"));
-
-    std::vector<std::string> order;
-    auto watch = [&](ProgramWindow& w) {
-        QObject::connect(&w, &ProgramWindow::unloaded,
-                         [&order, &p, name = std::string(w.windowName())] {
-                             // The setup file is written after every other window has closed.
-                             EXPECT_FALSE(QFile::exists(p.path("CmdPadF.ini"))) << name;
-                             order.push_back(name);
-                         });
+TEST(Startup, TheArgumentNamesTheSetupFileAsGiven) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"", "CmdPadF.ini", "default set"},
+        {"NR1", "NR1", "second radio"},  // no ".INI" added: NR1.INI is another file
+        {"CmdPadF.ini", "CmdPadF.ini", "default set"},
     };
-    // Loaded in another order than they close.
-    watch(p.windows.get<QsySweep>());
-    watch(p.windows.get<TerminalF>());
-    watch(p.windows.get<Apps>());
-    watch(p.windows.get<Dirx>());
-    watch(p.windows.get<HlpF>());
-
-    pad.EX->trigger();
-    EXPECT_EQ(order, (std::vector<std::string>{"HlpF", "Dirx", "Apps", "TerminalF", "QsySweep"}));
-    EXPECT_EQ(p.endRequests, 1);
-    CommandSet saved;
-    ASSERT_TRUE(CommandSetFile::load(p.path("CmdPadF.ini"), saved));
-    EXPECT_EQ(saved.AppTitle, QStringLiteral("saved at the end"));
-    for (const char* name : {"HlpF", "Dirx", "Apps", "TerminalF", "QsySweep", "CmdPadF"}) {
-        EXPECT_FALSE(p.windows.isLoaded(name)) << name;
+    for (const auto& [argument, file, title] : cases) {
+        TestProgram p;
+        saveSet(p, "CmdPadF.ini", "default set");
+        saveSet(p, "NR1", "second radio");
+        saveSet(p, "NR1.INI", "wrong file");
+        p.placeMarker();  // left by an earlier run: a handshaking program removes it
+        p.pad().openWith(QString::fromLatin1(argument));
+        EXPECT_EQ(p.pad().FlName->text(), file);
+        EXPECT_EQ(p.pad().AppTitle->text(), title);
+        EXPECT_TRUE(p.pad().AppTitle->isHidden());  // opens collapsed
+        EXPECT_FALSE(p.markerExists());
     }
 }
 
-TEST(Shutdown, NoTickReloadsAWindowDuringShutdown) {
-    test::TestProgram p;
-    CmdPadF& pad = p.pad();
-    pad.openWith(QString());
-    p.fake.clock.advance(1000);
-    ASSERT_TRUE(p.windows.isLoaded(QsySweep::Name));
-    pad.close();
-    p.fake.clock.advance(5000);
-    EXPECT_FALSE(p.windows.isLoaded(QsySweep::Name));
+TEST(Startup, TheLaunchRunsOnceAtTheFirstActivationWithAutoStartApps) {
+    TestProgram p;
+    saveSet(p, "CmdPadF.ini", "x", true);
+    p.pad().openWith(QString());
+    EXPECT_FALSE(p.windows.isLoaded(Apps::Name));
+    int launches = 0;
+    p.fake.processes.setOnStart([&](const FakeProcesses::Start&) { ++launches; });
+    p.writeLines(QStringLiteral("StartApps.txt"),
+                 {"/opt/a/one", "0", "", "", "", "", "", "", "", "", "", "", " 1 "});
+    for (int i = 0; i < 3; ++i) {
+        TestProgram::activate(p.pad());
+    }
+    EXPECT_EQ(launches, 1);
+    EXPECT_TRUE(p.state.AppsStarted);
 }
 
-TEST(Shutdown, QuitAndTheCloseBoxEndTheProgramOnce) {
-    for (const bool quit : {true, false}) {
-        test::TestProgram p;
+TEST(Shutdown, ClosingUnloadsEveryWindowSavesTheSetupAndEndsOnce) {
+    enum class How { Quit, CloseBox, FailedSave, LauncherEnds };
+    for (const How how : {How::Quit, How::CloseBox, How::FailedSave, How::LauncherEnds}) {
+        SCOPED_TRACE(static_cast<int>(how));
+        TestProgram p;
         CmdPadF& pad = p.pad();
-        pad.openWith(QString());
-        if (quit) {
+        pad.openWith(how == How::FailedSave ? QStringLiteral("no/such/folder/set.ini") : QString());
+        p.fake.clock.advance(1000);  // the tick has loaded the sweep window
+        p.windows.get<TerminalF>();
+        pad.CAS->setChecked(true);
+        p.windows.get<Apps>();
+        p.fake.dialogs.queueYesNo(how == How::LauncherEnds);  // "Do you want to close the program"
+        if (how == How::Quit) {
             pad.Command1->click();
         } else {
             pad.close();
         }
+        p.fake.clock.advance(5000);  // no tick reloads a window afterwards
+        // "Yes" in the launcher's closing work ends the program at once: the windows after
+        // it keep their files and the setup file is not written.
+        const bool cut = how == How::LauncherEnds;
         EXPECT_EQ(p.endRequests, 1);
-        EXPECT_TRUE(QFile::exists(p.path("CmdPadF.ini")));
+        EXPECT_EQ(p.windows.isLoaded(TerminalF::Name), cut);
+        EXPECT_EQ(p.windows.isLoaded(QsySweep::Name), cut);
+        EXPECT_EQ(QFile::exists(p.path("CmdPadF.ini")), !cut && how != How::FailedSave);
+        EXPECT_TRUE(p.fake.dialogs.messages().empty());
     }
-}
-
-TEST(Shutdown, FailedSaveStillEnds) {
-    test::TestProgram p;
-    CmdPadF& pad = p.pad();
-    pad.openWith(QStringLiteral("no/such/folder/set.ini"));
-    pad.close();
-    EXPECT_EQ(p.endRequests, 1);
-    EXPECT_TRUE(p.fake.dialogs.messages().empty());
-}
-
-TEST(Shutdown, EmptyFileNameStillEnds) {
-    test::TestProgram p;
-    CmdPadF& pad = p.pad();
-    pad.openWith(QString());
-    pad.FlName->clear();
-    pad.close();
-    EXPECT_EQ(p.endRequests, 1);
-    EXPECT_TRUE(QDir(p.folder.path()).entryList(QDir::Files).isEmpty());
-}
-
-// "Close After Apps Start" answered Yes while the launcher unloads ends the program at
-// once: the pad's setup file is not written. The launcher asks its question in its own
-// closing work; here the end is requested at the same point.
-TEST(ShutdownDeathTest, EndDuringTheLauncherUnloadSkipsTheRest) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            test::TestProgram p;
-            CmdPadF& pad = p.pad();
-            pad.openWith(QString());
-            p.windows.get<TerminalF>();
-            p.windows.get<QsySweep>();
-            p.onEnd = [&p] {
-                std::fprintf(stderr, "%s, terminal %s\n",
-                             QFile::exists(p.path("CmdPadF.ini")) ? "saved" : "not saved",
-                             p.windows.isLoaded(TerminalF::Name) ? "open" : "closed");
-                p.folder.remove();
-                std::_Exit(0);
-            };
-            QObject::connect(&p.windows.get<Apps>(), &ProgramWindow::unloaded,
-                             [&p] { p.ctx.endProgram(); });
-            pad.close();
-            std::fprintf(stderr, "the end request returned\n");
-            std::_Exit(3);
-        },
-        ::testing::ExitedWithCode(0), "not saved, terminal open");
 }
 
 }  // namespace

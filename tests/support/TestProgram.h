@@ -40,6 +40,7 @@ struct TestProgram {
     std::function<void()> onEnd;
     AppContext ctx{
         state, fake.platform(), delivery, marker, windows, actions, folder.path(), [this] {
+            state.EndRequested = true;  // as the application's end does
             ++endRequests;
             if (onEnd) {
                 onEnd();

@@ -1,0 +1,121 @@
+#include "e2e/EndToEnd.h"
+
+#include <signal.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+#include <string>
+
+// Last: Xlib defines macros (Status, Bool) that clash with Qt and GoogleTest.
+#include <X11/Xlib.h>
+
+namespace keyrelay::e2e {
+
+bool eventually(const std::function<bool()>& done, int seconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > seconds * 1000LL) {
+            return false;
+        }
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+QString run(const QString& program, const QStringList& arguments) {
+    QProcess p;
+    p.start(program, arguments);
+    p.waitForFinished(10000);
+    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+}
+
+unsigned long findWindow(const QString& title, unsigned long except) {
+    const QString ids = run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"});
+    for (const QString& id : ids.split('\n', Qt::SkipEmptyParts)) {
+        if (id.toULong() != except) {
+            return id.toULong();
+        }
+    }
+    return 0;
+}
+
+void askToClose(unsigned long window) {
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XCloseDisplay(display);
+}
+
+void EndToEnd::TearDown() {
+    if (program.state() != QProcess::NotRunning) {
+        program.kill();
+        program.waitForFinished(5000);
+    }
+    QFile pid(path("recorder.pid"));
+    if (pid.open(QIODevice::ReadOnly)) {
+        ::kill(pid.readAll().trimmed().toInt(), SIGTERM);
+    }
+}
+
+void EndToEnd::writeFile(const QString& name, const QByteArray& bytes) {
+    QFile file(path(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QString EndToEnd::recorderScript(const QString& title) {
+    writeFile("recorder.sh", QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec xterm -xrm "
+                                            "'XTerm*allowSendEvents: true' -T '%2' -e sh -c "
+                                            "\"stty -echo; exec cat > '%3'\"\n")
+                                 .arg(path("recorder.pid"), title, path("typed.txt"))
+                                 .toLocal8Bit());
+    QFile(path("recorder.sh")).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    return path("recorder.sh");
+}
+
+QStringList EndToEnd::typedLines() const {
+    QFile file(path("typed.txt"));
+    QStringList lines = QString::fromLatin1(file.open(QIODevice::ReadOnly) ? file.readAll() : "")
+                            .split(QLatin1Char('\n'));
+    lines.removeLast();  // only whole lines: the last one may still be arriving
+    return lines;
+}
+
+QStringList EndToEnd::savedLines(const QString& name) const {
+    QFile file(path(name));
+    QStringList lines =
+        QString::fromLatin1(file.open(QIODevice::ReadOnly) ? file.readAll() : "").split("\r\n");
+    lines.removeLast();  // after the last line end
+    return lines;
+}
+
+unsigned long EndToEnd::startProgram(const QStringList& arguments) {
+    program.setWorkingDirectory(dir.path());
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(QStringLiteral(KEYRELAY_BINARY), arguments);
+    EXPECT_TRUE(program.waitForStarted(10000));
+    EXPECT_TRUE(eventually([&] { return (mainWindow = findWindow("Keyrelay")) != 0; }, 20))
+        << "the Keyrelay window did not appear";
+    return mainWindow;
+}
+
+bool EndToEnd::closeProgram() {
+    askToClose(mainWindow);
+    return endsWithStatus0();
+}
+
+bool EndToEnd::endsWithStatus0() {
+    return program.waitForFinished(30000) && program.exitStatus() == QProcess::NormalExit &&
+           program.exitCode() == 0;
+}
+
+}  // namespace keyrelay::e2e
