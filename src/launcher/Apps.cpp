@@ -71,12 +71,13 @@ Apps::Apps(AppContext& context) : ProgramWindow(context, Name) {
     setWindowTitle(QStringLiteral("Start Apps"));
     buildControls();
 
-    const std::optional<LaunchList> list = LaunchListFile::read(ctx.settingsFolder);
-    if (list) {
-        showList(*list);
+    LaunchList list;
+    const bool loaded = LaunchListFile::load(LaunchListFile::pathIn(ctx.settingsFolder), list);
+    if (loaded) {
+        showList(list);
     }
     ctx.state.ClickOffset = LaunchListFile::effectiveClickOffset(
-        list ? list->clickOffset : std::nullopt, ctx.state.ClickOffset);
+        loaded ? list.clickOffset : std::nullopt, ctx.state.ClickOffset);
 }
 
 Apps::~Apps() = default;
@@ -183,7 +184,7 @@ LaunchList Apps::currentList() const {
 
 void Apps::closingWork() {
     // A list that cannot be written keeps the old file whole; nothing is reported.
-    LaunchListFile::write(ctx.settingsFolder, currentList());
+    LaunchListFile::save(LaunchListFile::pathIn(ctx.settingsFolder), currentList());
 
     if (ctx.state.CloseAfterAppsStart &&
         ctx.platform.dialogs.askYesNo(std::string(CloseQuestion))) {

@@ -43,45 +43,44 @@ QString markText(bool checked) {
 
 }  // namespace
 
-LaunchList LaunchListFile::fromLines(const QStringList& lines) {
-    LaunchList list;
+void LaunchListFile::apply(const QStringList& lines, LaunchList& list) {
+    list = LaunchList{};
     const auto has = [&](int index) { return index < lines.size(); };
     for (int i = 0; i < LaunchList::Rows; ++i) {
         if (!has(PathLines + 2 * i)) {
-            return list;
+            return;
         }
         list.rows[i].path = lines[PathLines + 2 * i];
         if (!has(PathLines + 2 * i + 1)) {
-            return list;
+            return;
         }
         list.rows[i].wait = lines[PathLines + 2 * i + 1];
     }
     for (int i = 0; i < LaunchList::Rows; ++i) {
         if (!has(IncludeLines + i)) {
-            return list;
+            return;
         }
         list.rows[i].include = markOf(lines[IncludeLines + i]);
     }
     for (int i = 0; i < LaunchList::Rows; ++i) {
         if (!has(MinimizeLines + i)) {
-            return list;
+            return;
         }
         list.rows[i].minimize = markOf(lines[MinimizeLines + i]);
     }
     if (!has(OffsetLine)) {
-        return list;
+        return;
     }
     list.clickOffset = offsetOf(lines[OffsetLine]);
     for (int i = 0; i < LaunchList::Rows; ++i) {
         if (!has(ParamLines + i)) {
-            return list;
+            return;
         }
         list.rows[i].param = lines[ParamLines + i];
     }
-    return list;
 }
 
-QStringList LaunchListFile::toLines(const LaunchList& list) {
+QStringList LaunchListFile::lines(const LaunchList& list) {
     QStringList lines;
     lines.reserve(LineCount);
     for (const LaunchRow& row : list.rows) {
@@ -104,31 +103,6 @@ std::int16_t LaunchListFile::effectiveClickOffset(const std::optional<std::int16
                                                   std::int16_t current) {
     const std::int16_t offset = fromFile.value_or(current);
     return offset == 0 ? DefaultClickOffset : offset;
-}
-
-QString LaunchListFile::pathIn(const QString& folder) {
-    const QString existing = FileNames::findIgnoringCase(folder, QString::fromLatin1(FileName));
-    if (!existing.isEmpty()) {
-        return existing;
-    }
-    const QString name = QString::fromLatin1(FileName);
-    return folder.isEmpty() ? name : folder + QLatin1Char('/') + name;
-}
-
-std::optional<LaunchList> LaunchListFile::read(const QString& folder) {
-    const QString path = FileNames::findIgnoringCase(folder, QString::fromLatin1(FileName));
-    if (path.isEmpty()) {
-        return std::nullopt;
-    }
-    const std::optional<QStringList> lines = LineFile::read(path);
-    if (!lines) {
-        return std::nullopt;
-    }
-    return fromLines(*lines);
-}
-
-bool LaunchListFile::write(const QString& folder, const LaunchList& list, QString* error) {
-    return LineFile::write(pathIn(folder), toLines(list), error);
 }
 
 }  // namespace keyrelay

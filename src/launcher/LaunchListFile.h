@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/SettingsFile.h"
 #include "launcher/LaunchList.h"
 
 namespace keyrelay {
@@ -17,35 +18,25 @@ namespace keyrelay {
 //   26-31  parameters of rows 0 to 5
 // Reading stops quietly at the end of a short file; what is missing stays empty or
 // unchecked, and the offset stays absent.
-class LaunchListFile {
+class LaunchListFile : public SettingsFile<LaunchListFile, LaunchList> {
 public:
     static constexpr const char* FileName = "StartApps.txt";
     static constexpr int LineCount = 31;
     // The offset used when the file gives none (or gives 0).
     static constexpr std::int16_t DefaultClickOffset = 95;
 
-    // The list held by `lines`. A mark line counts as checked when its number rounds to 1;
-    // any other number (0, 2, -1, text) reads as unchecked. An offset line whose number is
-    // outside -32768..32767 gives no offset.
-    static LaunchList fromLines(const QStringList& lines);
+    // Replaces `list` with the list held by `lines`. A mark line counts as checked when its
+    // number rounds to 1; any other number (0, 2, -1, text) reads as unchecked. An offset
+    // line whose number is outside -32768..32767 gives no offset.
+    static void apply(const QStringList& lines, LaunchList& list);
     // The 31 lines for `list`; an absent offset is written as DefaultClickOffset. A line
     // break inside a text value is written as a blank, so every value keeps its line.
-    static QStringList toLines(const LaunchList& list);
+    static QStringList lines(const LaunchList& list);
 
     // The offset to use after reading: the file's, else the one in use; DefaultClickOffset
     // when that is 0 (none yet, or an explicit 0 in the file).
     static std::int16_t effectiveClickOffset(const std::optional<std::int16_t>& fromFile,
                                              std::int16_t current);
-
-    // The list file in `folder` (empty: the working folder), its name matched without
-    // regard to letter case. Nothing when there is no such file or it cannot be read.
-    static std::optional<LaunchList> read(const QString& folder);
-    // Replaces the list file in `folder` (keeping the spelling of an existing one)
-    // atomically. False on failure, with the reason in *error when given; the old file is
-    // then left whole.
-    static bool write(const QString& folder, const LaunchList& list, QString* error = nullptr);
-    // Where the list file is (or would be written) in `folder`.
-    static QString pathIn(const QString& folder);
 };
 
 }  // namespace keyrelay

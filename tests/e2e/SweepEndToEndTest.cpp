@@ -18,7 +18,7 @@ protected:
     // "Auto Start Apps" and "Bandscan Auto Start" over the launch list, a sweep of line 0
     // from `start` to `start` + 1 in steps of 0.5 with a dwell of 1 s.
     void prepare(const LaunchList& launch, SweepSettings& table, int start) {
-        ASSERT_TRUE(LaunchListFile::write(dir.path(), launch));
+        ASSERT_TRUE(LaunchListFile::save(LaunchListFile::pathIn(dir.path()), launch));
         CommandSet pad;
         pad.ASA = pad.FCAS = true;
         CommandSetFile::save(path("CmdPadF.ini"), pad);

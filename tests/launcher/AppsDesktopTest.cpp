@@ -45,7 +45,7 @@ TEST(AppsDesktop, StartsInTheFolderWithParametersClicksTheDecoderAndSkipsARunnin
     LaunchList list;
     list.rows[0] = {dir.filePath("tools/" + run), "", "second", true, true};
     list.rows[1] = {dir.filePath("CwSkimmer/" + skim), "3", "--ini \"two words\"", true, true};
-    ASSERT_TRUE(LaunchListFile::write(dir.path(), list));
+    ASSERT_TRUE(LaunchListFile::save(LaunchListFile::pathIn(dir.path()), list));
     Apps& apps = ctx.windows.get<Apps>();
     apps.show();
     apps.StartEm();

@@ -26,7 +26,7 @@ TEST(Apps, ShowsTheListLaunchesItsRowsAndCloseEndsTheLaunch) {
     list.rows[1] = {"/opt/a/prog1", "5", "-q", false, true};
     list.rows[2] = {"/opt/a/prog2", "5", "", true, true};
     list.clickOffset = 60;
-    ASSERT_TRUE(LaunchListFile::write(p.folder.path(), list));
+    ASSERT_TRUE(LaunchListFile::save(LaunchListFile::pathIn(p.folder.path()), list));
     Apps& apps = p.windows.get<Apps>();
     EXPECT_EQ(apps.currentList(), list);
     EXPECT_EQ(p.state.ClickOffset, 60);
@@ -47,7 +47,9 @@ TEST(Apps, ShowsTheListLaunchesItsRowsAndCloseEndsTheLaunch) {
     ASSERT_EQ(p.fake.processes.starts().size(), 1u);
     EXPECT_EQ(p.fake.processes.starts()[0].parameters, "-q");
     EXPECT_TRUE(p.state.AppsStarted);
-    EXPECT_EQ(LaunchListFile::read(p.folder.path()), list);
+    LaunchList saved;
+    ASSERT_TRUE(LaunchListFile::load(LaunchListFile::pathIn(p.folder.path()), saved));
+    EXPECT_EQ(saved, list);
     EXPECT_TRUE(p.fake.dialogs.questions().empty());  // "Close After Apps Start" off
 }
 

@@ -11,6 +11,14 @@
 namespace keyrelay {
 namespace {
 
+std::optional<LaunchList> readList(const QString& folder) {
+    LaunchList list;
+    if (!LaunchListFile::load(LaunchListFile::pathIn(folder), list)) {
+        return std::nullopt;
+    }
+    return list;
+}
+
 // "row:path,wait,param[,min][,inc]" for each row that holds anything, then the offset.
 std::string render(const std::optional<LaunchList>& list) {
     std::string out;
@@ -51,7 +59,7 @@ TEST(LaunchListFile, TheFileFormat) {
         {"24=-32769", 31, false, "offset none"},  // beyond 16 bits
     };
     for (const auto& [overrides, keep, canonical, read] : cases) {
-        QStringList lines = LaunchListFile::toLines(LaunchList{});
+        QStringList lines = LaunchListFile::lines(LaunchList{});
         for (const QString& line : QString::fromLatin1(overrides).split('|', Qt::SkipEmptyParts)) {
             lines[line.section('=', 0, 0).toInt()] = line.section('=', 1);
         }
@@ -60,10 +68,10 @@ TEST(LaunchListFile, TheFileFormat) {
             (canonical ? lines.join("\r\n") + "\r\n" : lines.join('\n')).toLatin1();
         QTemporaryDir folder;
         file(folder.filePath("StartApps.txt"), bytes);
-        const std::optional<LaunchList> list = LaunchListFile::read(folder.path());
+        const std::optional<LaunchList> list = readList(folder.path());
         EXPECT_EQ(render(list), read);
         if (canonical) {
-            ASSERT_TRUE(LaunchListFile::write(folder.path(), *list));
+            ASSERT_TRUE(LaunchListFile::save(LaunchListFile::pathIn(folder.path()), *list));
             EXPECT_EQ(file(folder.filePath("StartApps.txt")), bytes);
         }
     }
@@ -71,18 +79,19 @@ TEST(LaunchListFile, TheFileFormat) {
 
 TEST(LaunchListFile, TheFileItselfAndTheOffsetInUse) {
     QTemporaryDir folder;
-    EXPECT_EQ(render(LaunchListFile::read(folder.path())), "none");
+    EXPECT_EQ(render(readList(folder.path())), "none");
     // A file of another letter case is read, and replaced rather than joined by a second.
     file(folder.filePath("startapps.txt"), "/x/one\n7\n");
-    EXPECT_EQ(render(LaunchListFile::read(folder.path())), "0:/x/one,7, offset none");
+    EXPECT_EQ(render(readList(folder.path())), "0:/x/one,7, offset none");
     LaunchList list;
     list.rows[0].path = QStringLiteral("/opt/a\nb");  // a line break keeps the lines in place
-    ASSERT_TRUE(LaunchListFile::write(folder.path(), list));
+    ASSERT_TRUE(LaunchListFile::save(LaunchListFile::pathIn(folder.path()), list));
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"startapps.txt"});
-    EXPECT_EQ(render(LaunchListFile::read(folder.path())), "0:/opt/a b,, offset 95");
+    EXPECT_EQ(render(readList(folder.path())), "0:/opt/a b,, offset 95");
     // A "folder" that is a file: the write fails and says why.
     QString error;
-    EXPECT_FALSE(LaunchListFile::write(folder.filePath("startapps.txt"), list, &error));
+    EXPECT_FALSE(LaunchListFile::save(LaunchListFile::pathIn(folder.filePath("startapps.txt")),
+                                      list, &error));
     EXPECT_FALSE(error.isEmpty());
 
     // The offset in use: the file's; the one in use when the file gives none; 95 for 0.

@@ -166,7 +166,7 @@ bool launcherShot(test::TestProgram& p, const QDir& out, QtClock& clock) {
     list.rows[1] = {"C:\\Program Files\\HDSDR\\HDSDR.exe", "10", "", true, true};
     list.rows[2] = {"C:\\N1MM Logger+\\N1MMLogger.net.exe", "5", "", false, true};
     list.rows[3] = {"/usr/bin/xterm", "1", "-geometry 80x24", true, false};
-    LaunchListFile::write(p.folder.path(), list);
+    LaunchListFile::save(LaunchListFile::pathIn(p.folder.path()), list);
     Apps& apps = p.windows.get<Apps>();
     apps.Text1_LostFocus(0);  // places the decoder note under its row
     apps.Shape1[0]->show();
