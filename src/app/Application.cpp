@@ -46,8 +46,11 @@ void Application::endProgram() {
     }
     state_.EndRequested = true;
     std::fflush(nullptr);
-    // Every event loop returns, the nested waits of a handler under way included: the
-    // handler sees EndRequested, finishes without starting anything, and main() returns.
+    // Every event loop returns, the nested waits of a handler under way included, and no
+    // nested loop runs again: waits return at once and nothing more is typed, so a
+    // handler under way finishes without starting anything, and main() returns.
+    clock_.stopWaiting();
+    delivery_.stop();
     QCoreApplication::exit(0);
 }
 

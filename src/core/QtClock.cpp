@@ -26,7 +26,7 @@ std::int64_t QtClock::elapsedMs() {
 }
 
 void QtClock::waitMs(std::int64_t ms) {
-    if (ms <= 0) {
+    if (ms <= 0 || stopped_) {
         return;
     }
     QEventLoop loop;
@@ -42,7 +42,7 @@ bool QtClock::waitFor(const std::function<bool()>& done, std::int64_t timeoutMs)
     const std::int64_t deadline = elapsedMs() + std::max<std::int64_t>(timeoutMs, 0);
     while (!done()) {
         const std::int64_t left = deadline - elapsedMs();
-        if (left <= 0) {
+        if (left <= 0 || stopped_) {
             return done();
         }
         waitMs(std::min<std::int64_t>(left, ConditionPollMs));

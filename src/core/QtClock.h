@@ -27,7 +27,12 @@ public:
     void stopTimer(TimerId id) override;
     TimeOfDay localTime() override;
 
+    // The program is leaving its event loop, after which a nested loop no longer runs:
+    // from now on every wait returns at once instead of spinning to its deadline.
+    void stopWaiting() { stopped_ = true; }
+
 private:
+    bool stopped_ = false;
     QElapsedTimer monotonic_;
     std::map<TimerId, std::unique_ptr<QTimer>> timers_;
     TimerId nextId_ = 1;

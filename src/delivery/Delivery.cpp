@@ -28,6 +28,9 @@ void Delivery::setAlternateSource(std::function<bool()> alternateChecked) {
 }
 
 void Delivery::ActivateWindow(const QString& title) {
+    if (stopped_) {
+        return;
+    }
     if (title.isEmpty()) {
         // Every title begins with the empty text: activating "whatever is on top" is never
         // what a caller means.
@@ -53,10 +56,16 @@ void Delivery::ActivateWindow(const QString& title) {
 }
 
 void Delivery::SendKeyString(const QString& keys) {
+    if (stopped_) {
+        return;
+    }
     platform_.standardKeys.sendKeys(utf8(keys));
 }
 
 void Delivery::ShellSendKeys(const QString& keys) {
+    if (stopped_) {
+        return;
+    }
     platform_.alternateKeys.sendKeys(utf8(keys));
 }
 
@@ -69,7 +78,7 @@ void Delivery::DeliverKeys(const QString& keys) {
 }
 
 void Delivery::WaitSeconds(double seconds) {
-    if (!(seconds > 0)) {  // also not-a-number
+    if (stopped_ || !(seconds > 0)) {  // also not-a-number
         return;
     }
     // Far beyond any real wait, and still safe to convert.

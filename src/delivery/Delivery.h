@@ -23,6 +23,11 @@ public:
     // "Alternate" box); read anew for every string. Unset: the standard path.
     void setAlternateSource(std::function<bool()> alternateChecked);
 
+    // The program is ending: from now on ActivateWindow, the key strings and WaitSeconds
+    // do nothing, so a handler still under way finishes at once without typing into
+    // anything.
+    void stop() { stopped_ = true; }
+
     // Brings to the front the top-level window whose title equals `title`, else one whose
     // title begins with it; letter case is ignored in both tests, and among equal matches
     // the one nearest the top of the z-order wins. Returns at once. Throws
@@ -55,6 +60,7 @@ public:
 private:
     Platform& platform_;
     std::function<bool()> alternateChecked_;
+    bool stopped_ = false;
 };
 
 }  // namespace keyrelay

@@ -26,5 +26,16 @@ TEST(QtClock, TickThatFallsDueDuringItsOwnHandlersWaitIsDeliveredInsideIt) {
     EXPECT_EQ(depths, (std::vector<int>{0, 1, 1}));
 }
 
+// When the program leaves its event loop, no nested loop runs again: a wait under way or
+// begun afterwards must return instead of spinning until its deadline.
+TEST(QtClock, WaitsReturnAtOnceOnceTheProgramStopsWaiting) {
+    QtClock clock;
+    clock.stopWaiting();
+    const std::int64_t start = clock.elapsedMs();
+    clock.waitMs(600000);
+    EXPECT_FALSE(clock.waitFor([] { return false; }, 600000));
+    EXPECT_LT(clock.elapsedMs() - start, 60000);
+}
+
 }  // namespace
 }  // namespace keyrelay

@@ -108,5 +108,18 @@ TEST(Delivery, WaitRunsTheTimersThatFallDueAndNothingForZeroOrLess) {
     EXPECT_EQ(d.fake.clock.elapsedMs(), 1002);
 }
 
+// Once the program ends, a handler still under way finishes at once and types nothing.
+TEST(Delivery, AfterStopNothingIsActivatedTypedOrWaitedFor) {
+    Desktop d({"CW Skimmer"});
+    d.delivery.stop();
+    d.delivery.ActivateWindow(QStringLiteral("No Such Window"));
+    d.delivery.ActivateWindow(QStringLiteral("CW Skimmer"));
+    d.delivery.DeliverKeys(QStringLiteral("14000"));
+    d.delivery.WaitSeconds(30);
+    EXPECT_TRUE(d.fake.windows.activations().empty());
+    EXPECT_TRUE(d.fake.standardKeys.keys().empty());
+    EXPECT_EQ(d.fake.clock.elapsedMs(), 0);
+}
+
 }  // namespace
 }  // namespace keyrelay
