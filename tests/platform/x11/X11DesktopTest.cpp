@@ -348,10 +348,11 @@ TEST_F(X11DesktopTest, ProgramStartedMinimisedEndsIconified) {
 // Without a window manager every top-level window is a child of the root, and activation
 // raises and focuses it directly. Without XTest the display is refused for the services.
 TEST(X11WithoutWindowManager, ListsShownOrdinaryWindowsTopmostFirstAndActivatesDirectly) {
-    // The shell prints its process id, which Xvfb keeps, and Xvfb its display number.
+    // The shell prints its process id, which Xvfb keeps, and Xvfb its display number. No
+    // reset: that would refuse connections for a while after the first one below closes.
     int pid = -1, number = -1;
-    FILE* xvfb =
-        popen("echo $$; exec Xvfb -displayfd 1 -nolisten tcp -extension XTEST 2>/dev/null", "r");
+    FILE* xvfb = popen(
+        "echo $$; exec Xvfb -displayfd 1 -nolisten tcp -noreset -extension XTEST 2>/dev/null", "r");
     std::shared_ptr<void> end(nullptr, [&](void*) {
         kill(pid, SIGTERM);
         pclose(xvfb);
