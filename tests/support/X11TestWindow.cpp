@@ -1,52 +1,40 @@
-// A real program with a plain Xlib window for the X11 desktop tests, the launcher's desktop
-// test and the typing benchmark. It logs what it was started with and what reaches it.
-//
+// A plain Xlib window program for the desktop tests and the typing benchmark. It logs what
+// it was started with and what reaches it:
 //   x11_test_window [--wm-name-only] [--latin1-title] <title> <log file> [argument ...]
-//
 // --wm-name-only sets no _NET_WM_NAME; --latin1-title writes WM_NAME in Latin-1. Started
 // by the launcher (KEYRELAY_STANDIN_DIR set), every argument is the user's: it logs to
 // $KEYRELAY_STANDIN_DIR/<its own file name>.log and is titled "CW Skimmer <name>" when its
 // working folder names the decoder ("cwskimmer", any letter case), else "Standin <name>";
 // KEYRELAY_STANDIN_UNDECORATED=1 asks for no frame, so clicks near the top edge reach it.
-//
-// Log lines, flushed at once:
+// Log lines, flushed at once ("mark" answers a KEYRELAY_TEST_MARK client message):
 //   pid <n> | cwd <folder> | arg <text> | window 0x<id> | mapped | wmstate <n> | mark <n>
 //   origin <x> <y> <w> <h>                    the client area on the screen, after each move
 //   click|release <x> <y> <xroot> <yroot>     left button, window-relative and on the screen
 //   key press|release keycode=<n> keysym=0x<hex> state=0x<hex> send=<0|1> t=<ns>
-// "mark" answers a KEYRELAY_TEST_MARK client message. It ends on SIGTERM, on
-// WM_DELETE_WINDOW or after KEYRELAY_STANDIN_LIFE seconds (default 300).
+// It ends on SIGTERM, on WM_DELETE_WINDOW or after KEYRELAY_STANDIN_LIFE seconds (300).
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <poll.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <string>
 
 int main(int argc, char* argv[]) {
     bool wmNameOnly = false, latin1Title = false;
     const char* standinDir = std::getenv("KEYRELAY_STANDIN_DIR");
-    const char* undecorated = std::getenv("KEYRELAY_STANDIN_UNDECORATED");
     const char* life = std::getenv("KEYRELAY_STANDIN_LIFE");
-    char cwd[4096] = "?";
-    if (getcwd(cwd, sizeof cwd) == nullptr) {
-        std::strcpy(cwd, "?");
-    }
+    const std::string cwd = std::filesystem::current_path().string();
     std::string title, logPath;
     int first = 1;
     if (standinDir != nullptr) {
-        const char* slash = std::strrchr(argv[0], '/');
-        std::string name = slash != nullptr ? slash + 1 : argv[0], folder = cwd;
-        for (char& c : folder) {
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        }
-        title = (folder.find("CWSKIMMER") != std::string::npos ? "CW Skimmer " : "Standin ") + name;
+        const std::string name = std::filesystem::path(argv[0]).filename();
+        title =
+            (strcasestr(cwd.c_str(), "cwskimmer") != nullptr ? "CW Skimmer " : "Standin ") + name;
         logPath = std::string(standinDir) + "/" + name + ".log";
     } else {
         for (; first < argc && std::strncmp(argv[first], "--", 2) == 0; ++first) {
@@ -54,20 +42,18 @@ int main(int argc, char* argv[]) {
             latin1Title |= std::strcmp(argv[first], "--latin1-title") == 0;
         }
         if (argc - first < 2) {
-            std::fprintf(stderr, "usage: %s [options] <title> <log file> [argument ...]\n",
-                         argv[0]);
+            std::fprintf(stderr, "usage: x11_test_window [options] <title> <log> [argument ...]\n");
             return 2;
         }
         title = argv[first++];
         logPath = argv[first++];
     }
     FILE* log = std::fopen(logPath.c_str(), "a");
-    if (log == nullptr) {
+    if (log == nullptr || std::setvbuf(log, nullptr, _IOLBF, 0) != 0) {
         std::perror(logPath.c_str());
         return 2;
     }
-    std::setvbuf(log, nullptr, _IOLBF, 0);
-    std::fprintf(log, "pid %d\ncwd %s\n", static_cast<int>(getpid()), cwd);
+    std::fprintf(log, "pid %d\ncwd %s\n", static_cast<int>(getpid()), cwd.c_str());
     for (int i = first; i < argc; ++i) {
         std::fprintf(log, "arg %s\n", argv[i]);
     }
@@ -77,10 +63,9 @@ int main(int argc, char* argv[]) {
         std::fprintf(log, "error no display\n");
         return 1;
     }
-    const int screen = DefaultScreen(dpy);
-    const Window root = RootWindow(dpy, screen);
-    const Window window = XCreateSimpleWindow(dpy, root, 200, 150, 480, 320, 0,
-                                              BlackPixel(dpy, screen), WhitePixel(dpy, screen));
+    const Window root = DefaultRootWindow(dpy);
+    const Window window = XCreateSimpleWindow(dpy, root, 200, 150, 480, 320, 0, 0,
+                                              WhitePixel(dpy, DefaultScreen(dpy)));
     XSelectInput(dpy, window,
                  KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
                      StructureNotifyMask | PropertyChangeMask);
@@ -88,15 +73,12 @@ int main(int argc, char* argv[]) {
         XChangeProperty(dpy, window, XInternAtom(dpy, name, False), type, format, PropModeReplace,
                         static_cast<const unsigned char*>(data), static_cast<int>(count));
     };
-    std::string wmName = title;
-    if (latin1Title) {  // the Latin-1 letters of the title, each two bytes in UTF-8
-        wmName.clear();
-        for (std::size_t i = 0; i < title.size(); ++i) {
-            auto c = static_cast<unsigned char>(title[i]);
-            wmName += c == 0xc2 || c == 0xc3
-                          ? static_cast<char>(((c & 3) << 6) | (title[++i] & 0x3f))
-                          : static_cast<char>(c);
-        }
+    std::string wmName;  // in Latin-1 if asked: the title's Latin-1 letters, two bytes in UTF-8
+    for (std::size_t i = 0; i < title.size(); ++i) {
+        auto c = static_cast<unsigned char>(title[i]);
+        wmName += latin1Title && (c == 0xc2 || c == 0xc3)
+                      ? static_cast<char>(((c & 3) << 6) | (title[++i] & 0x3f))
+                      : static_cast<char>(c);
     }
     set("WM_NAME", XA_STRING, 8, wmName.data(), wmName.size());
     if (!wmNameOnly) {
@@ -104,7 +86,7 @@ int main(int argc, char* argv[]) {
     }
     const long pid = getpid();
     set("_NET_WM_PID", XA_CARDINAL, 32, &pid, 1);
-    if (undecorated != nullptr && std::strcmp(undecorated, "1") == 0) {
+    if (const char* bare = std::getenv("KEYRELAY_STANDIN_UNDECORATED"); bare && *bare == '1') {
         const long motifHints[5] = {2, 0, 0, 0, 0};  // decorations given: none
         set("_MOTIF_WM_HINTS", XInternAtom(dpy, "_MOTIF_WM_HINTS", False), 32, motifHints, 5);
     }
@@ -115,15 +97,8 @@ int main(int argc, char* argv[]) {
     XMapWindow(dpy, window);
     std::fprintf(log, "window 0x%lx\n", window);
 
-    for (std::time_t end = std::time(nullptr) + (life != nullptr ? std::atol(life) : 300);
-         std::time(nullptr) < end;) {
-        if (XPending(dpy) == 0) {
-            pollfd fd{ConnectionNumber(dpy), POLLIN, 0};
-            poll(&fd, 1, 200);
-            continue;
-        }
-        XEvent event;
-        XNextEvent(dpy, &event);
+    alarm(static_cast<unsigned>(life != nullptr ? std::atol(life) : 300));  // SIGALRM ends it
+    for (XEvent event; XNextEvent(dpy, &event) == 0;) {
         if (event.type == KeyPress || event.type == KeyRelease) {
             char text[32];
             KeySym keysym = NoSymbol;
