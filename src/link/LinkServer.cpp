@@ -1,7 +1,6 @@
 #include "link/LinkServer.h"
 
 #include <QHostAddress>
-#include <exception>
 
 #include "link/LinkMessage.h"
 #include "link/LinkReader.h"
@@ -91,22 +90,22 @@ void LinkServer::arrival(int index) {
         return;  // looked at again when the running arrival ends
     }
     state_.ServerReceiveBusy = true;
+    // The reader ends its handling silently on a failure; nothing else here throws.
     view_.runHandler([this, index] {
-        try {
-            view_.showDataArrived();
-            clock_.yield();
-            QTcpSocket* socket = socketAt(index);
-            if (socket == nullptr) {
-                return;
-            }
+        view_.showDataArrived();
+        clock_.yield();
+        if (QTcpSocket* socket = socketAt(index); socket != nullptr && socket->isOpen()) {
             handling_ = index;
             LinkReader(state_.LinkBuffer, clock_, *this, LinkReader::Role::Server)
                 .receive(QString::fromLatin1(socket->readAll()));
-        } catch (const std::exception&) {
-            // A failure ends the handling silently.
         }
     });
     state_.ServerReceiveBusy = false;
+    // A client that went while its text was being read is closed now.
+    if (QTcpSocket* socket = socketAt(index); socket != nullptr && socket->isOpen() &&
+                                              socket->state() != QAbstractSocket::ConnectedState) {
+        closedByPeer(index);
+    }
     // Qt announces new data only once: text that came while this arrival was busy is
     // handled now, not at some later arrival that may never come.
     for (int i = 1; i < static_cast<int>(sockets_.size()); ++i) {
@@ -121,6 +120,14 @@ void LinkServer::arrival(int index) {
 void LinkServer::closedByPeer(int index) {
     QTcpSocket* socket = socketAt(index);
     if (socket == nullptr) {
+        return;
+    }
+    if (socket->bytesAvailable() > 0) {
+        // What the client sent just before it went (a Stop, say) still counts: it is read
+        // first, now or when the running arrival ends, and the socket closed after it.
+        if (!state_.ServerReceiveBusy) {
+            arrival(index);
+        }
         return;
     }
     socket->close();

@@ -77,9 +77,8 @@ private:
     void stop() override { window_.stop(); }
     void markSenderAnswered() override;
     void applyCommand(const QString& command) override { window_.applyCommand(command); }
-    void showKeepAlive(bool running, const QString& count) override {
-        window_.showKeepAlive(running, count);
-    }
+    // Keep-alives come to clients only.
+    void showKeepAlive(bool, const QString&) override {}
     SweepSettings sweepFields() override { return window_.sweepFields(); }
     void setSweepFields(const SweepSettings& fields) override { window_.setSweepFields(fields); }
 

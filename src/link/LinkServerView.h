@@ -31,7 +31,7 @@ public:
     virtual void showStatus(const QString& text) = 0;
     virtual void showMessage(const QString& text) = 0;
     // Runs a handler that waits, keeping the window object alive until it returns.
-    virtual void runHandler(const std::function<void()>& handler) { handler(); }
+    virtual void runHandler(const std::function<void()>& handler) = 0;
 };
 
 }  // namespace keyrelay

@@ -6,8 +6,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTcpSocket>
+#include <tuple>
 
 #include "fakes/LoopbackPorts.h"
+#include "fakes/VirtualClock.h"
+#include "link/LinkClient.h"
 #include "link/LinkServer.h"
 #include "support/TestProgram.h"
 #include "ui/Indicator.h"
@@ -119,17 +122,65 @@ TEST_F(Link, SendingOnALinkedClientIsTypedByTheServersTargetOnly) {
     EXPECT_TRUE(server.state.LinkBuffer.isEmpty());
 }
 
-TEST_F(Link, ASilentClientGetsOneKeepAliveAndTheServerResetsAtTheNextTick) {
+TEST_F(Link, ASilentClientGetsOneKeepAliveAndTheServerResetsWhenNoneAnswers) {
+    connectClient();
     connectRaw();
-    server.seconds(30);
-    EXPECT_EQ(rawText(), u"&KAN1////"_qs);
-    server.seconds(30);
-    EXPECT_EQ(server.s.TxtStatus->text(), u"Connection Lost"_qs);
+    for (int tick = 0; tick < 2; ++tick) {  // the second one goes to the answering client only
+        server.seconds(30);
+        ASSERT_TRUE(realWait([&] { return server.state.KeepAliveAnswered[1]; }));
+    }
+    EXPECT_EQ(rawText(), u"&KAN2////"_qs);
+    client.s.Connect->trigger();  // the answering client goes
+    EXPECT_EQ(client.s.TxtStatus->text(), u"Disconnected"_qs);
+    server.s.Port->setText(u"x"_qs);  // and the server cannot listen again
+    ASSERT_TRUE(realWait([&] {
+        server.seconds(30);
+        return server.state.AcceptedCount == 0;
+    }));
+    EXPECT_EQ(server.s.Text1->text(), u"Connection Lost"_qs);
+    EXPECT_TRUE(server.s.TxtStatus->text().startsWith(u"The port is not a number"_qs));
     EXPECT_EQ(server.s.Connect->text(), u"Connection"_qs);
     EXPECT_TRUE(server.s.Shape3->isHidden());
+    EXPECT_TRUE(realWait([&] { return raw.state() == QAbstractSocket::UnconnectedState; }));
+}
+
+TEST_F(Link, APortThatCannotBeHadIsReportedAndCommand5ListensAgainKeepingTheClients) {
+    for (const QString& text : {u"x"_qs, QString::number(port)}) {
+        Station other;
+        other.s.Port->setText(text);
+        test::TestProgram::activate(other.s);
+        EXPECT_EQ(other.messages().size(), 1u) << text.toStdString();
+        EXPECT_EQ(other.s.Winsock1->listeningPort(), 0);
+    }
+    connectRaw();
+    server.s.Command4->click();  // no client has sent anything yet: nobody to send to
+    EXPECT_EQ(server.messages(), std::vector<std::string>{" 40006 The socket is not connected"});
+    server.s.Command5->click();
+    EXPECT_EQ(server.s.Winsock1->listeningPort(), port);
+    EXPECT_EQ(server.state.AcceptedCount, 1);
+    EXPECT_GE(server.fake.clock.elapsedMs(), 3500);
+    server.s.Connect->trigger();  // Disconnect drops the clients and listens afresh
     EXPECT_EQ(server.state.AcceptedCount, 0);
     EXPECT_TRUE(realWait([&] { return raw.state() == QAbstractSocket::UnconnectedState; }));
-    EXPECT_EQ(server.s.Winsock1->listeningPort(), port);  // listening afresh
+    EXPECT_EQ(server.s.Winsock1->listeningPort(), port);
+}
+
+TEST(LinkClient, AFailedStepSaysWhy) {
+    VirtualClock clock;
+    QTcpSocket idle, connecting;
+    connecting.connectToHost(u"127.0.0.1"_qs, test::LoopbackPorts::closed());
+    const std::vector<std::tuple<QTcpSocket*, const char*, const char*>> cases{
+        {&connecting, "80", "Unable to connect to maps. Make sure"},
+        {&idle, "x", "The port is not a number from 1 to 65535: x Wait a few seconds"}};
+    for (const auto& [socket, portText, begins] : cases) {
+        try {
+            LinkClient::connectTo(*socket, clock, u"127.0.0.1"_qs, QString::fromLatin1(portText));
+            ADD_FAILURE() << portText;
+        } catch (const PlatformError& e) {
+            EXPECT_TRUE(LinkClient::failureMessage(&e).startsWith(QLatin1String(begins)))
+                << portText;
+        }
+    }
 }
 
 TEST_F(Link, ConnectingWhereNothingListensSaysSoAfterTheWait) {
@@ -150,19 +201,30 @@ TEST_F(Link, AConnectionBeyondTheKeepAliveTableIsRefused) {
     EXPECT_TRUE(server.s.Shape3->isHidden());
 }
 
-TEST_F(Link, DataThatCameWhileTheServerWasBusyIsHandledWhenItIsDone) {
+// Another client's text that comes while the server reads: a probe, and a Stop sent just
+// before that client went.
+TEST_F(Link, WhatCameWhileTheServerWasBusyIsHandledWhenItIsDone) {
     connectRaw();
-    // An unfinished table keeps the server reading for 51 passes; the probe comes then.
-    bool busyWhenSent = false;
-    Clock::TimerId probe = 0;
-    probe = server.fake.clock.startTimer(200, [&] {
-        server.fake.clock.stopTimer(probe);
-        busyWhenSent = server.state.ServerReceiveBusy;
-        raw.write("&KA////");
-    });
-    raw.write("&S07000////");
-    EXPECT_EQ(rawText(), u"&OK////"_qs);
-    EXPECT_TRUE(busyWhenSent);
+    QTcpSocket other;
+    other.connectToHost(u"127.0.0.1"_qs, port);
+    ASSERT_TRUE(realWait([&] { return server.state.AcceptedCount == 2; }));
+    server.s.Shape1->show();  // the server's sweep runs
+    for (const bool goes : {false, true}) {
+        bool busyWhenSent = false;
+        Clock::TimerId probe = 0;
+        probe = server.fake.clock.startTimer(200, [&] {
+            server.fake.clock.stopTimer(probe);
+            busyWhenSent = server.state.ServerReceiveBusy;
+            other.write(goes ? "&STOP////" : "&KA////");
+            goes ? other.disconnectFromHost() : void(other.flush());
+        });
+        raw.write("&S07000////");  // an unfinished table: read for 51 passes
+        ASSERT_TRUE(realWait([&] {
+            return goes ? server.s.Shape1->isHidden() : other.bytesAvailable() > 0;
+        })) << goes;
+        EXPECT_TRUE(busyWhenSent);
+    }
+    EXPECT_EQ(QString::fromLatin1(other.readAll()), u"&OK////"_qs);
 }
 
 }  // namespace
