@@ -199,6 +199,10 @@ TEST_F(Link, AConnectionBeyondTheKeepAliveTableIsRefused) {
     EXPECT_EQ(server.s.TxtStatus->text(), QString::fromLatin1(LinkServer::Refused));
     EXPECT_EQ(server.state.AcceptedCount, LinkServer::MaxClients);
     EXPECT_TRUE(server.s.Shape3->isHidden());
+    server.s.show();  // checking "I Am a Server" in sight warns
+    server.s.ImAServer->click();
+    EXPECT_EQ(server.messages(),
+              std::vector<std::string>{"Make sure there is only one server on the network"});
 }
 
 // Another client's text that comes while the server reads: a probe, and a Stop sent just
