@@ -1,5 +1,9 @@
 #include "link/LinkMessage.h"
 
+#include <QTcpSocket>
+
+#include "platform/PlatformError.h"
+
 namespace keyrelay {
 
 namespace {
@@ -60,6 +64,17 @@ void LinkMessage::sendInChunks(const QString& text, Clock& clock,
         clock.waitMs(ChunkPauseMs);
         send(text.mid(from, length));
     }
+}
+
+void LinkMessage::write(QTcpSocket* socket, const QString& text) {
+    if (socket == nullptr || socket->state() != QAbstractSocket::ConnectedState) {
+        throw PlatformError(WrongState, "The socket is not connected");
+    }
+    const QByteArray bytes = text.toLatin1();
+    if (socket->write(bytes) != bytes.size()) {
+        throw PlatformError(socket->error(), socket->errorString().toStdString());
+    }
+    socket->flush();
 }
 
 }  // namespace keyrelay

@@ -8,6 +8,8 @@
 #include "platform/Clock.h"
 #include "sweep/SweepSettings.h"
 
+class QTcpSocket;
+
 namespace keyrelay {
 
 // The text that crosses the station link: tagged messages "&<tag><payload>////", simply
@@ -47,6 +49,13 @@ public:
     // whatever socket the caller names at that moment.
     static void sendInChunks(const QString& text, Clock& clock,
                              const std::function<void(const QString&)>& send);
+
+    // Writes a text as it stands, one byte per character (characters outside Latin-1 go
+    // as "?"), with nothing added. Throws PlatformError (WrongState) when the socket is not
+    // connected, or with the socket's own description when the write fails.
+    static void write(QTcpSocket* socket, const QString& text);
+    // Failure number of a request that the socket's state does not allow.
+    static constexpr long WrongState = 40006;
 };
 
 }  // namespace keyrelay

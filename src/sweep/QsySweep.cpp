@@ -13,8 +13,13 @@
 #include <QTcpSocket>
 #include <QtGlobal>
 #include <initializer_list>
+#include <optional>
 #include <utility>
 
+#include "link/LinkClient.h"
+#include "link/LinkMessage.h"
+#include "link/LinkReader.h"
+#include "link/LinkServer.h"
 #include "platform/PlatformError.h"
 #include "sweep/HelpFrm.h"
 #include "sweep/SweepPlan.h"
@@ -73,6 +78,7 @@ QsySweep::QsySweep(AppContext& context) : ProgramWindow(context, Name) {
     buildMenu();
     buildControls();
     buildTelnet();
+    buildLink();
     placeFullLayout();
     assignHints();
     setLayoutHeight(FullHeight);
@@ -700,6 +706,16 @@ void QsySweep::buildTelnet() {
     in.viaTelnet = [this] { return ViaTelnet->isChecked(); };
     in.currentDwell = [this] { return DurSec[SweepLines::wrap(ctx.state.SweepLine)]->text(); };
     in.linkDotShown = [this] { return !Shape2->isHidden(); };
+    in.linkArrivalBegins = [this] {
+        if (Connect->text() == QLatin1String("Disconnect")) {
+            Shape2->show();
+        }
+    };
+    in.linkTextReceived = [this] {
+        HandlerScope handler(*this);
+        LinkReader(ctx.state.LinkBuffer, ctx.platform.clock, *this, LinkReader::Role::Client)
+            .runPasses();
+    };
     Telnet = new SkimmerTelnet(*Winsock2, ctx.platform.clock, ctx.state, in, this);
     connect(Telnet, &SkimmerTelnet::textReceived, Text2, &QPlainTextEdit::setPlainText);
     connect(Telnet, &SkimmerTelnet::terminalText, this,
@@ -736,17 +752,236 @@ void QsySweep::ViaTelnet_Changed(bool checked) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Station link. Until the link is built in, this instance never listens and never shows
-// a link dot, so it is never a linked client and these are not reached from the sweep.
+// Station link
 
-void QsySweep::linkFirstActivation() {}
-void QsySweep::linkForwardStart() {}
-void QsySweep::linkForwardStop() {}
-void QsySweep::linkForwardCommand(const QString&) {}
-void QsySweep::Connect_Click() {}
-void QsySweep::Command4_Click() {}
-void QsySweep::Command5_Click() {}
-void QsySweep::Command6_Click() {}
-void QsySweep::ImAServer_Click() {}
+void QsySweep::buildLink() {
+    Winsock1 = new LinkServer(ctx.state, ctx.platform.clock, *this, *this, this);
+}
+
+void QsySweep::linkFirstActivation() {
+    if (ctx.state.ListenStarted) {
+        return;
+    }
+    ctx.state.ListenStarted = true;
+    ctx.state.AcceptedCount = 0;
+    Winsock1->startSupervision();
+    if (!Port->text().isEmpty()) {
+        try {
+            Winsock1->startListening(Port->text());
+        } catch (const PlatformError& e) {
+            showMessage(describe(e));
+        }
+    }
+}
+
+void QsySweep::linkSend(const QString& message) {
+    if (!Shape3->isHidden()) {
+        Winsock1->sendTo(ctx.state.LastSenderIndex, message);
+    } else {
+        LinkMessage::write(Winsock2, message);
+    }
+}
+
+void QsySweep::linkForwardStart() {
+    linkSend(LinkMessage::Start.toString());
+}
+
+void QsySweep::linkForwardStop() {
+    linkSend(LinkMessage::Stop.toString());
+}
+
+void QsySweep::linkForwardCommand(const QString& command) {
+    LinkMessage::write(Winsock2, LinkMessage::command(command));
+}
+
+void QsySweep::Connect_Click() {
+    HandlerScope handler(*this);
+    if (Connect->text() == QLatin1String("Disconnect")) {
+        linkDisconnect();
+    } else {
+        linkConnect();
+    }
+}
+
+void QsySweep::linkConnect() {
+    Command3_Click();
+    TxtStatus->setText(QStringLiteral("Connecting"));
+    std::optional<PlatformError> failure;
+    bool connected = false;
+    try {
+        LinkClient::closeAndSettle(*Winsock2, ctx.platform.clock);
+        if (!Shape2->isHidden()) {
+            Shape2->hide();
+            Label15->hide();
+            return;
+        }
+        connected =
+            LinkClient::connectTo(*Winsock2, ctx.platform.clock, IpAddr->text(), Port->text());
+    } catch (const PlatformError& e) {
+        failure = e;
+    }
+    if (connected) {
+        TxtStatus->setText(QStringLiteral("Connected"));
+        Shape2->show();
+        Label15->show();
+        Connect->setText(QStringLiteral("Disconnect"));
+        return;
+    }
+    TxtStatus->clear();
+    Shape2->hide();
+    Label15->hide();
+    showMessage(LinkClient::failureMessage(failure ? &*failure : nullptr));
+    Winsock2->abort();
+}
+
+void QsySweep::linkDisconnect() {
+    Command3_Click();
+    if (Shape3->isHidden()) {
+        Winsock2->abort();
+    } else {
+        try {
+            Winsock1->reset(Port->text());
+        } catch (const PlatformError& e) {
+            showMessage(describe(e));
+        }
+    }
+    Connect->setText(QStringLiteral("Connect"));
+    TxtStatus->setText(QStringLiteral("Disconnected"));
+    for (QWidget* w : std::initializer_list<QWidget*>{Shape2, Label15, Shape3, Label14}) {
+        w->hide();
+    }
+    Command3_Click();
+}
+
+void QsySweep::Command4_Click() {
+    HandlerScope handler(*this);
+    if (Shape2->isHidden() && Shape3->isHidden()) {
+        showMessage(QStringLiteral("Not Connected"));
+        return;
+    }
+    try {
+        TxtStatus->setText(QStringLiteral("Sending Data"));
+        // Each piece goes where the link points when it is sent.
+        LinkMessage::sendInChunks(LinkMessage::composeTable(settings()), ctx.platform.clock,
+                                  [this](const QString& piece) { linkSend(piece); });
+        TxtStatus->setText(QStringLiteral("Data Sent"));
+    } catch (const PlatformError& e) {
+        showMessage(QStringLiteral(" %1 %2").arg(e.number()).arg(describe(e)));
+    }
+}
+
+void QsySweep::Command5_Click() {
+    HandlerScope handler(*this);
+    try {
+        Winsock1->restartListening(Port->text());
+    } catch (const PlatformError& e) {
+        TxtStatus->setText(describe(e));
+    }
+}
+
+void QsySweep::Command6_Click() {
+    if (Shape2->isHidden()) {
+        showMessage(QStringLiteral("Not Connected"));
+        return;
+    }
+    try {
+        linkSend(LinkMessage::Send.toString());
+    } catch (const PlatformError& e) {
+        TxtStatus->setText(describe(e));
+    }
+}
+
+void QsySweep::ImAServer_Click() {
+    if (ImAServer->isChecked() && isVisible()) {
+        showMessage(QStringLiteral("Make sure there is only one server on the network"));
+    }
+}
+
+void QsySweep::sendReply(const QString& message) {
+    LinkMessage::write(Winsock2, message);
+}
+
+void QsySweep::applyCommand(const QString& command) {
+    Text1->setText(command);
+    ForceSend();
+}
+
+void QsySweep::showKeepAlive(bool serverSweepRunning, const QString& count) {
+    Label15->setText(count);
+    Shape1->setVisible(serverSweepRunning);
+}
+
+void QsySweep::setSweepFields(const SweepSettings& fields) {
+    // Only what travels over the link; the address, port and modes stay this window's.
+    for (int i = 0; i < Lines; ++i) {
+        const auto& row = fields.rows[static_cast<std::size_t>(i)];
+        for (auto [field, text] : {std::pair{StartTime[i], &row.StartTime},
+                                   {EndTime[i], &row.EndTime},
+                                   {IncH[i], &row.IncH},
+                                   {DurSec[i], &row.DurSec},
+                                   {StartFreq[i], &row.StartFreq},
+                                   {EndFreq[i], &row.EndFreq}}) {
+            field->setText(*text);
+        }
+        IncCheck[i]->setChecked(row.IncCheck == 1);
+    }
+    CycleBands->setChecked(fields.CycleBands == 1);
+    TargetName->setText(fields.TargetName);
+    PrefixStr->setText(fields.PrefixStr);
+    SufixStr->setText(fields.SufixStr);
+    ReturnApp->setText(fields.ReturnApp);
+}
+
+bool QsySweep::serverDotShown() {
+    return !Shape3->isHidden();
+}
+
+QString QsySweep::portText() {
+    return Port->text();
+}
+
+bool QsySweep::sweepRunning() {
+    return !Shape1->isHidden();
+}
+
+void QsySweep::showAccepted(int count) {
+    Label14->setText(QString::number(count));
+    Shape3->show();
+    Label14->show();
+    Connect->setText(QStringLiteral("Disconnect"));
+}
+
+void QsySweep::showDataArrived() {
+    Shape2->show();
+    Label15->show();
+}
+
+void QsySweep::showClientCount(int count) {
+    Label14->setText(QString::number(count));
+}
+
+void QsySweep::showConnectionLost() {
+    Shape2->hide();
+    Label15->hide();
+    Shape3->hide();
+    Label14->setText(QStringLiteral("1"));
+    Label14->hide();
+    Text1->setText(QString::fromLatin1(LinkServer::ConnectionLost));
+    TxtStatus->setText(QString::fromLatin1(LinkServer::ConnectionLost));
+    Connect->setText(QStringLiteral("Connection"));
+}
+
+void QsySweep::showStatus(const QString& text) {
+    TxtStatus->setText(text);
+}
+
+void QsySweep::showMessage(const QString& text) {
+    ctx.platform.dialogs.message(text.toStdString());
+}
+
+void QsySweep::runHandler(const std::function<void()>& handler) {
+    HandlerScope scope(*this);
+    handler();
+}
 
 }  // namespace keyrelay

@@ -2,8 +2,11 @@
 
 #include <QString>
 #include <array>
+#include <functional>
 #include <map>
 
+#include "link/LinkServerView.h"
+#include "link/LinkTarget.h"
 #include "sweep/SweepSettings.h"
 #include "sweep/SweepStartStop.h"
 #include "sweep/SweepStepTarget.h"
@@ -22,6 +25,7 @@ class QTcpSocket;
 namespace keyrelay {
 
 class Indicator;
+class LinkServer;
 class SkimmerTelnet;
 
 // The sweep window: the eight-line sweep table and its settings, Start and Stop, the sweep
@@ -34,7 +38,16 @@ class SkimmerTelnet;
 // written back when it unloads. While one of its handlers waits (a step typing into the
 // target, a manual send) the window may be closed: its closing work runs at once, the
 // object itself goes only when the handler has finished.
-class QsySweep : public ProgramWindow, public SweepTickTarget, public SweepStepTarget {
+//
+// The station link: the window listens for link clients (`Winsock1`, LinkServer) and
+// connects as a client through `Winsock2` (LinkClient); the link reader's reactions come
+// back to it as a LinkTarget, and the server shows its state through the LinkServerView
+// side.
+class QsySweep : public ProgramWindow,
+                 public SweepTickTarget,
+                 public SweepStepTarget,
+                 public LinkTarget,
+                 public LinkServerView {
     Q_OBJECT
 public:
     static constexpr const char* Name = "QsySweep";
@@ -113,6 +126,30 @@ public:
     void telnetFailed() override;
     bool offersConnect() override;
 
+    // LinkTarget: the reactions to link messages. sendReply answers the server on
+    // `Winsock2` (the server's own replies go through LinkServer).
+    void sendReply(const QString& message) override;
+    void sendOwnTable() override { Command4_Click(); }
+    void start() override { Command2_Click(); }
+    void stop() override { Command3_Click(); }
+    void markSenderAnswered() override {}
+    void applyCommand(const QString& command) override;
+    void showKeepAlive(bool serverSweepRunning, const QString& count) override;
+    SweepSettings sweepFields() override { return settings(); }
+    void setSweepFields(const SweepSettings& fields) override;
+
+    // LinkServerView
+    bool serverDotShown() override;
+    QString portText() override;
+    bool sweepRunning() override;
+    void showAccepted(int count) override;
+    void showDataArrived() override;
+    void showClientCount(int count) override;
+    void showConnectionLost() override;
+    void showStatus(const QString& text) override;
+    void showMessage(const QString& text) override;
+    void runHandler(const std::function<void()>& handler) override;
+
     // The sweep table.
     std::array<QLineEdit*, Lines> StartFreq{};
     std::array<QLineEdit*, Lines> EndFreq{};
@@ -178,6 +215,8 @@ public:
     QAction* ABT = nullptr;      // "About"
     QAction* HLP = nullptr;      // "Help"
 
+    // The link server: the listening socket and the accepted clients.
+    LinkServer* Winsock1 = nullptr;
     // The client socket: the decoder's telnet connection in telnet mode, the link to a
     // server on a linked client. Its arrival and close events are handled by Telnet.
     QTcpSocket* Winsock2 = nullptr;
@@ -223,7 +262,13 @@ private:
     // ViaTelnet changed: the keystroke fields are of no use while it is checked.
     void ViaTelnet_Changed(bool checked);
 
-    // Station link (filled in by the link):
+    // Station link:
+    void buildLink();
+    // Sends a link message in one piece: to the client that sent last while the red dot
+    // is shown, else to the server on `Winsock2`. Throws PlatformError.
+    void linkSend(const QString& message);
+    void linkConnect();
+    void linkDisconnect();
     void linkFirstActivation();
     void linkForwardStart();
     void linkForwardStop();
