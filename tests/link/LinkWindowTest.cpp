@@ -18,16 +18,6 @@
 namespace keyrelay {
 namespace {
 
-// Runs Qt's events, virtual time standing, until `done` holds (ten seconds at most).
-bool realWait(const std::function<bool()>& done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < 10000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return done();
-}
-
 struct Station : test::TestProgram {
     QsySweep& s = sweep();
     Station() {
@@ -55,17 +45,17 @@ struct Link : ::testing::Test {
     void connectClient() {
         client.s.Connect->trigger();
         ASSERT_EQ(client.s.Connect->text(), u"Disconnect"_qs) << client.messages().back();
-        ASSERT_TRUE(realWait([&] { return server.state.AcceptedCount == 1; }));
+        ASSERT_TRUE(test::realWait([&] { return server.state.AcceptedCount == 1; }));
     }
     void connectRaw() {
         raw.connectToHost(u"127.0.0.1"_qs, port);
         // Accepted, or turned away.
-        ASSERT_TRUE(realWait([&] {
+        ASSERT_TRUE(test::realWait([&] {
             return server.state.AcceptedCount > 0 || !server.s.TxtStatus->text().isEmpty();
         }));
     }
     QString rawText() {
-        realWait([&] { return raw.bytesAvailable() > 0; });
+        test::realWait([&] { return raw.bytesAvailable() > 0; });
         return QString::fromLatin1(raw.readAll());
     }
 };
@@ -77,7 +67,7 @@ TEST_F(Link, RcvDataTakesTheServersTableAndSendDataGivesItThisOne) {
     client.s.ReturnApp->setText(u"Logger"_qs);
     connectClient();
     client.s.Command6->click();
-    ASSERT_TRUE(realWait([&] { return client.s.StartFreq[0]->text() == u"7000"_qs; }));
+    ASSERT_TRUE(test::realWait([&] { return client.s.StartFreq[0]->text() == u"7000"_qs; }));
     EXPECT_TRUE(client.s.StartFreq[1]->text().isEmpty() && !client.s.IncCheck[1]->isChecked());
     EXPECT_EQ(client.s.PrefixStr->text(), u"%CT"_qs);
     EXPECT_EQ(client.s.ReturnApp->text(), u"Logger"_qs);  // an empty one is not sent
@@ -86,7 +76,7 @@ TEST_F(Link, RcvDataTakesTheServersTableAndSendDataGivesItThisOne) {
     client.s.StartFreq[2]->setText(u"14000"_qs);
     client.s.Command4->click();
     EXPECT_EQ(client.s.TxtStatus->text(), u"Data Sent"_qs);
-    ASSERT_TRUE(realWait([&] { return server.s.StartFreq[2]->text() == u"14000"_qs; }));
+    ASSERT_TRUE(test::realWait([&] { return server.s.StartFreq[2]->text() == u"14000"_qs; }));
     EXPECT_EQ(server.s.ReturnApp->text(), u"Logger"_qs);
     EXPECT_TRUE(server.state.LinkBuffer.isEmpty());           // nothing added to the table's text
     EXPECT_EQ(server.s.Port->text(), QString::number(port));  // what does not travel stays
@@ -98,11 +88,11 @@ TEST_F(Link, StartAndStopRunTheServerAndTheKeepAliveShowsItOnTheClient) {
     for (const bool run : {true, false}) {
         run ? client.s.Command2_Click() : client.s.Command3_Click();
         EXPECT_EQ(client.s.Shape1->isHidden(), !run);
-        ASSERT_TRUE(realWait([&] { return server.s.Shape1->isHidden() == !run; }));
+        ASSERT_TRUE(test::realWait([&] { return server.s.Shape1->isHidden() == !run; }));
         client.s.Shape1->setVisible(!run);
         client.s.Label15->setText(u"?"_qs);
         server.seconds(30);
-        EXPECT_TRUE(realWait([&] {
+        EXPECT_TRUE(test::realWait([&] {
             return client.s.Shape1->isHidden() == !run && client.s.Label15->text() == u"1"_qs &&
                    server.state.KeepAliveAnswered[1];
         })) << run;
@@ -116,7 +106,7 @@ TEST_F(Link, SendingOnALinkedClientIsTypedByTheServersTargetOnly) {
     connectClient();
     client.s.Text1->setText(u"14025"_qs);
     client.s.Sending->click();
-    ASSERT_TRUE(realWait([&] { return !server.typedFrequencies().empty(); }));
+    ASSERT_TRUE(test::realWait([&] { return !server.typedFrequencies().empty(); }));
     EXPECT_EQ(server.s.Text1->text(), u"14025"_qs);
     EXPECT_TRUE(client.typedFrequencies().empty());
     EXPECT_TRUE(server.state.LinkBuffer.isEmpty());
@@ -127,13 +117,13 @@ TEST_F(Link, ASilentClientGetsOneKeepAliveAndTheServerResetsWhenNoneAnswers) {
     connectRaw();
     for (int tick = 0; tick < 2; ++tick) {  // the second one goes to the answering client only
         server.seconds(30);
-        ASSERT_TRUE(realWait([&] { return server.state.KeepAliveAnswered[1]; }));
+        ASSERT_TRUE(test::realWait([&] { return server.state.KeepAliveAnswered[1]; }));
     }
     EXPECT_EQ(rawText(), u"&KAN2////"_qs);
     client.s.Connect->trigger();  // the answering client goes
     EXPECT_EQ(client.s.TxtStatus->text(), u"Disconnected"_qs);
     server.s.Port->setText(u"x"_qs);  // and the server cannot listen again
-    ASSERT_TRUE(realWait([&] {
+    ASSERT_TRUE(test::realWait([&] {
         server.seconds(30);
         return server.state.AcceptedCount == 0;
     }));
@@ -141,7 +131,7 @@ TEST_F(Link, ASilentClientGetsOneKeepAliveAndTheServerResetsWhenNoneAnswers) {
     EXPECT_TRUE(server.s.TxtStatus->text().startsWith(u"The port is not a number"_qs));
     EXPECT_EQ(server.s.Connect->text(), u"Connection"_qs);
     EXPECT_TRUE(server.s.Shape3->isHidden());
-    EXPECT_TRUE(realWait([&] { return raw.state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_TRUE(test::realWait([&] { return raw.state() == QAbstractSocket::UnconnectedState; }));
 }
 
 TEST_F(Link, APortThatCannotBeHadIsReportedAndCommand5ListensAgainKeepingTheClients) {
@@ -161,7 +151,7 @@ TEST_F(Link, APortThatCannotBeHadIsReportedAndCommand5ListensAgainKeepingTheClie
     EXPECT_GE(server.fake.clock.elapsedMs(), 3500);
     server.s.Connect->trigger();  // Disconnect drops the clients and listens afresh
     EXPECT_EQ(server.state.AcceptedCount, 0);
-    EXPECT_TRUE(realWait([&] { return raw.state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_TRUE(test::realWait([&] { return raw.state() == QAbstractSocket::UnconnectedState; }));
     EXPECT_EQ(server.s.Winsock1->listeningPort(), port);
 }
 
@@ -195,7 +185,7 @@ TEST_F(Link, ConnectingWhereNothingListensSaysSoAfterTheWait) {
 TEST_F(Link, AConnectionBeyondTheKeepAliveTableIsRefused) {
     server.state.AcceptedCount = LinkServer::MaxClients;
     connectRaw();
-    EXPECT_TRUE(realWait([&] { return raw.state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_TRUE(test::realWait([&] { return raw.state() == QAbstractSocket::UnconnectedState; }));
     EXPECT_EQ(server.s.TxtStatus->text(), QString::fromLatin1(LinkServer::Refused));
     EXPECT_EQ(server.state.AcceptedCount, LinkServer::MaxClients);
     EXPECT_TRUE(server.s.Shape3->isHidden());
@@ -211,7 +201,7 @@ TEST_F(Link, WhatCameWhileTheServerWasBusyIsHandledWhenItIsDone) {
     connectRaw();
     QTcpSocket other;
     other.connectToHost(u"127.0.0.1"_qs, port);
-    ASSERT_TRUE(realWait([&] { return server.state.AcceptedCount == 2; }));
+    ASSERT_TRUE(test::realWait([&] { return server.state.AcceptedCount == 2; }));
     server.s.Shape1->show();  // the server's sweep runs
     for (const bool goes : {false, true}) {
         bool busyWhenSent = false;
@@ -223,7 +213,7 @@ TEST_F(Link, WhatCameWhileTheServerWasBusyIsHandledWhenItIsDone) {
             goes ? other.disconnectFromHost() : void(other.flush());
         });
         raw.write("&S07000////");  // an unfinished table: read for 51 passes
-        ASSERT_TRUE(realWait([&] {
+        ASSERT_TRUE(test::realWait([&] {
             return goes ? server.s.Shape1->isHidden() : other.bytesAvailable() > 0;
         })) << goes;
         EXPECT_TRUE(busyWhenSent);

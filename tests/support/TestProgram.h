@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -25,6 +26,17 @@
 #include "ui/WindowRegistry.h"
 
 namespace keyrelay::test {
+
+// Runs Qt's events, virtual time standing, until `done` holds (ten seconds at most): for
+// what real sockets deliver.
+inline bool realWait(const std::function<bool()>& done) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return done();
+}
 
 // One program on the fake desktop: its own state, a temporary working folder (which also
 // holds the busy marker), the registry, and a record of how often it asked to end.

@@ -167,16 +167,6 @@ TEST(QsySweep, ALinkedClientLeavesTheRunningToItsServer) {
     EXPECT_FALSE(p.typedFrequencies().empty());
 }
 
-// Runs Qt's events, virtual time standing, until `done` holds (ten seconds at most).
-bool realWait(const std::function<bool()>& done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < 10000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return done();
-}
-
 // The sockets are real: every wait of the virtual clock runs Qt's events a moment.
 TEST(QsySweep, TelnetModeLogsInAndTheTickSendsTheStepsToTheDecoder) {
     test::SkimsimProcess skimsim;
@@ -190,20 +180,21 @@ TEST(QsySweep, TelnetModeLogsInAndTheTickSendsTheStepsToTheDecoder) {
     auto commands = [&] { return skimsim.received().filter(u"SKIMMER/QSY"_qs); };
 
     s.Command2_Click();
-    ASSERT_TRUE(realWait([&] { return skimsim.received().contains(u"NOCALL\r"_qs); }));
+    ASSERT_TRUE(test::realWait([&] { return skimsim.received().contains(u"NOCALL\r"_qs); }));
     EXPECT_TRUE(commands().isEmpty());  // the first step comes from the tick
     p.seconds(9);
-    ASSERT_TRUE(realWait([&] { return commands().size() >= 3; })) << skimsim.log().toStdString();
+    ASSERT_TRUE(test::realWait([&] { return commands().size() >= 3; }))
+        << skimsim.log().toStdString();
     EXPECT_EQ(commands(), (QStringList{u"SKIMMER/QSY 7000\r"_qs, u"SKIMMER/QSY 7001\r"_qs,
                                        u"SKIMMER/QSY 7002\r"_qs}));
     EXPECT_TRUE(skimsim.log().contains(u"SKIMMER/QSY 7002"_qs));  // as skimsim understood it
-    ASSERT_TRUE(realWait([&] { return s.Text2->toPlainText().contains(u"Clicked on"_qs); }));
+    ASSERT_TRUE(test::realWait([&] { return s.Text2->toPlainText().contains(u"Clicked on"_qs); }));
     // Stop keeps the connection; Start steps at once on it, as "Sending:" sends.
     s.Command3_Click();
     s.Command2_Click();
     s.Text1->setText(u"SKIMMER/QSY 3512.5"_qs);
     s.Sending->click();
-    ASSERT_TRUE(realWait([&] { return commands().size() == 5; }));
+    ASSERT_TRUE(test::realWait([&] { return commands().size() == 5; }));
     EXPECT_EQ(commands().mid(3),
               (QStringList{u"SKIMMER/QSY 7003\r"_qs, u"SKIMMER/QSY 3512.5\r"_qs}));
     EXPECT_EQ(skimsim.received().count(u"NOCALL\r"_qs), 1);
