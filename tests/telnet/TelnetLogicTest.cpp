@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "telnet/TelnetChunk.h"
+#include "telnet/TerminalGeometry.h"
 #include "telnet/TerminalText.h"
 
 namespace keyrelay {
@@ -46,6 +47,14 @@ TEST(TerminalText, ShownEndsEachReceivedLineOnce) {
           Case{u"a\n\nb"_qs, u"a\n\nb"_qs}}) {
         EXPECT_EQ(TerminalText::shown(text), shown) << text.toStdString();
     }
+}
+
+// A terminal left at the bottom of the screen (or below it) is not remembered, so the
+// file keeps a place from which it can be brought back.
+TEST(TerminalGeometry, OnlyAPlaceAboveTheBottomMarginIsRemembered) {
+    EXPECT_TRUE(TerminalGeometry::worthSaving(15359 - 500 - 1, 15359));
+    EXPECT_FALSE(TerminalGeometry::worthSaving(15359 - 500, 15359));
+    EXPECT_FALSE(TerminalGeometry::worthSaving(20000, 15359));
 }
 
 }  // namespace
