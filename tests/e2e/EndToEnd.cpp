@@ -2,8 +2,14 @@
 
 #include <signal.h>
 
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QScreen>
 #include <QThread>
 #include <string>
 
@@ -31,8 +37,13 @@ QString run(const QString& program, const QStringList& arguments) {
     return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
 }
 
-unsigned long findWindow(const QString& title, unsigned long except) {
-    const QString ids = run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"});
+unsigned long findWindow(const QString& title, unsigned long except, qint64 pid) {
+    QStringList search{"search", "--all", "--onlyvisible", "--name", "^" + title + "$"};
+    if (pid != 0) {  // before the pattern, which comes last
+        search.insert(3, "--pid");
+        search.insert(4, QString::number(pid));
+    }
+    const QString ids = run("xdotool", search);
     for (const QString& id : ids.split('\n', Qt::SkipEmptyParts)) {
         if (id.toULong() != except) {
             return id.toULong();
@@ -55,6 +66,80 @@ void askToClose(unsigned long window) {
     XCloseDisplay(display);
 }
 
+namespace user {
+
+void click(unsigned long window, QPoint at) {
+    const QString id = QString::number(window);
+    run("xdotool", {"windowactivate", "--sync", id, "mousemove", "--window", id,
+                    QString::number(at.x()), QString::number(at.y()), "click", "1"});
+}
+
+void keys(const QStringList& names) {
+    run("xdotool", QStringList{"key", "--clearmodifiers"} + names);
+}
+
+void type(const QString& text) {
+    run("xdotool", {"type", text});
+}
+
+QPoint menuItem(const QStringList& captions, int index) {
+    QMenuBar bar;
+    bar.resize(2000, bar.sizeHint().height());
+    for (const QString& caption : captions) {
+        bar.addAction(caption);
+    }
+    return bar.actionGeometry(bar.actions().at(index)).center();
+}
+
+int menuBarHeight() {
+    QMenuBar bar;
+    bar.addAction(QStringLiteral("File"));
+    return bar.sizeHint().height();
+}
+
+QPoint belowMenu(int leftTwips, int topTwips) {
+    const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
+    return {qRound(leftTwips * dpi / 1440), menuBarHeight() + qRound(topTwips * dpi / 1440)};
+}
+
+QString copyField(unsigned long window, QPoint at) {
+    click(window, at);
+    keys({"ctrl+a", "ctrl+c"});
+    QString text;
+    eventually(
+        [&] {
+            QCoreApplication::processEvents();
+            return !(text = QGuiApplication::clipboard()->text()).isEmpty();
+        },
+        5);
+    QGuiApplication::clipboard()->clear();
+    return text;
+}
+
+bool redAt(unsigned long window, QPoint at) {
+    run("xdotool", {"windowraise", QString::number(window)});
+    const QColor pixel = QGuiApplication::primaryScreen()
+                             ->grabWindow(static_cast<WId>(window), at.x(), at.y(), 1, 1)
+                             .toImage()
+                             .pixelColor(0, 0);
+    return pixel.red() > 180 && pixel.green() < 100 && pixel.blue() < 100;
+}
+
+}  // namespace user
+
+ProgramCopy::~ProgramCopy() {
+    if (program.state() != QProcess::NotRunning) {
+        program.kill();
+        program.waitForFinished(5000);
+    }
+}
+
+unsigned long ProgramCopy::waitForWindow(const QString& title) {
+    unsigned long window = 0;
+    eventually([&] { return (window = findWindow(title, 0, program.processId())) != 0; }, 20);
+    return window;
+}
+
 void EndToEnd::TearDown() {
     if (program.state() != QProcess::NotRunning) {
         program.kill();
@@ -66,7 +151,7 @@ void EndToEnd::TearDown() {
     }
 }
 
-void EndToEnd::writeFile(const QString& name, const QByteArray& bytes) {
+void ProgramCopy::writeFile(const QString& name, const QByteArray& bytes) {
     QFile file(path(name));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
@@ -90,7 +175,7 @@ QStringList EndToEnd::typedLines() const {
     return lines;
 }
 
-QStringList EndToEnd::savedLines(const QString& name) const {
+QStringList ProgramCopy::savedLines(const QString& name) const {
     QFile file(path(name));
     QStringList lines =
         QString::fromLatin1(file.open(QIODevice::ReadOnly) ? file.readAll() : "").split("\r\n");
@@ -98,22 +183,21 @@ QStringList EndToEnd::savedLines(const QString& name) const {
     return lines;
 }
 
-unsigned long EndToEnd::startProgram(const QStringList& arguments) {
+unsigned long ProgramCopy::startProgram(const QStringList& arguments) {
     program.setWorkingDirectory(dir.path());
     program.setProcessChannelMode(QProcess::ForwardedChannels);
     program.start(QStringLiteral(KEYRELAY_BINARY), arguments);
     EXPECT_TRUE(program.waitForStarted(10000));
-    EXPECT_TRUE(eventually([&] { return (mainWindow = findWindow("Keyrelay")) != 0; }, 20))
-        << "the Keyrelay window did not appear";
+    EXPECT_NE(mainWindow = waitForWindow("Keyrelay"), 0u) << "the Keyrelay window did not appear";
     return mainWindow;
 }
 
-bool EndToEnd::closeProgram() {
+bool ProgramCopy::closeProgram() {
     askToClose(mainWindow);
     return endsWithStatus0();
 }
 
-bool EndToEnd::endsWithStatus0() {
+bool ProgramCopy::endsWithStatus0() {
     return program.waitForFinished(30000) && program.exitStatus() == QProcess::NormalExit &&
            program.exitCode() == 0;
 }
