@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QThread>
 #include <string>
@@ -38,12 +39,9 @@ QString run(const QString& program, const QStringList& arguments) {
 }
 
 unsigned long findWindow(const QString& title, unsigned long except, qint64 pid) {
-    QStringList search{"search", "--all", "--onlyvisible", "--name", "^" + title + "$"};
-    if (pid != 0) {  // before the pattern, which comes last
-        search.insert(3, "--pid");
-        search.insert(4, QString::number(pid));
-    }
-    const QString ids = run("xdotool", search);
+    const QStringList byPid = pid != 0 ? QStringList{"--pid", QString::number(pid)} : QStringList{};
+    const QString ids = run("xdotool", QStringList{"search", "--all", "--onlyvisible"} + byPid +
+                                           QStringList{"--name", "^" + title + "$"});
     for (const QString& id : ids.split('\n', Qt::SkipEmptyParts)) {
         if (id.toULong() != except) {
             return id.toULong();
@@ -74,14 +72,6 @@ void click(unsigned long window, QPoint at) {
                     QString::number(at.x()), QString::number(at.y()), "click", "1"});
 }
 
-void keys(const QStringList& names) {
-    run("xdotool", QStringList{"key", "--clearmodifiers"} + names);
-}
-
-void type(const QString& text) {
-    run("xdotool", {"type", text});
-}
-
 QPoint menuItem(const QStringList& captions, int index) {
     QMenuBar bar;
     bar.resize(2000, bar.sizeHint().height());
@@ -91,27 +81,23 @@ QPoint menuItem(const QStringList& captions, int index) {
     return bar.actionGeometry(bar.actions().at(index)).center();
 }
 
-int menuBarHeight() {
-    QMenuBar bar;
-    bar.addAction(QStringLiteral("File"));
-    return bar.sizeHint().height();
-}
-
 QPoint belowMenu(int leftTwips, int topTwips) {
     const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
-    return {qRound(leftTwips * dpi / 1440), menuBarHeight() + qRound(topTwips * dpi / 1440)};
+    QMenuBar bar;  // of one line
+    bar.addAction(QStringLiteral("File"));
+    return {qRound(leftTwips * dpi / 1440),
+            bar.sizeHint().height() + qRound(topTwips * dpi / 1440)};
 }
 
 QString copyField(unsigned long window, QPoint at) {
     click(window, at);
-    keys({"ctrl+a", "ctrl+c"});
+    run("xdotool", {"key", "--clearmodifiers", "ctrl+a", "ctrl+c"});
     QString text;
-    eventually(
-        [&] {
-            QCoreApplication::processEvents();
-            return !(text = QGuiApplication::clipboard()->text()).isEmpty();
-        },
-        5);
+    const auto copied = [&] {  // the clipboard's owner changes as events arrive
+        QCoreApplication::processEvents();
+        return !(text = QGuiApplication::clipboard()->text()).isEmpty();
+    };
+    eventually(copied, 5);
     QGuiApplication::clipboard()->clear();
     return text;
 }
@@ -127,13 +113,6 @@ bool redAt(unsigned long window, QPoint at) {
 
 }  // namespace user
 
-ProgramCopy::~ProgramCopy() {
-    if (program.state() != QProcess::NotRunning) {
-        program.kill();
-        program.waitForFinished(5000);
-    }
-}
-
 unsigned long ProgramCopy::waitForWindow(const QString& title) {
     unsigned long window = 0;
     eventually([&] { return (window = findWindow(title, 0, program.processId())) != 0; }, 20);
@@ -145,6 +124,8 @@ void EndToEnd::TearDown() {
         program.kill();
         program.waitForFinished(5000);
     }
+    skimsim.kill();
+    skimsim.waitForFinished(5000);
     QFile pid(path("recorder.pid"));
     if (pid.open(QIODevice::ReadOnly)) {
         ::kill(pid.readAll().trimmed().toInt(), SIGTERM);
@@ -173,6 +154,19 @@ QStringList EndToEnd::typedLines() const {
                             .split(QLatin1Char('\n'));
     lines.removeLast();  // only whole lines: the last one may still be arriving
     return lines;
+}
+
+QString EndToEnd::startSkimsim() {
+    skimsim.setWorkingDirectory(dir.path());
+    skimsim.start(QStringLiteral(SKIMSIM_BINARY), {"--port", "0", "--log", "skimsim.log"});
+    EXPECT_TRUE(skimsim.waitForStarted(10000) && skimsim.waitForReadyRead(10000));
+    return QString::fromLatin1(skimsim.readLine()).trimmed();
+}
+
+QStringList EndToEnd::skimsimReceived() const {
+    QFile log(path("skimsim.log"));
+    const QString text = QString::fromLatin1(log.open(QIODevice::ReadOnly) ? log.readAll() : "");
+    return text.split('\n').filter(" < ").replaceInStrings(QRegularExpression(".* < "), "");
 }
 
 QStringList ProgramCopy::savedLines(const QString& name) const {

@@ -25,13 +25,9 @@ void askToClose(unsigned long window);
 // Points are in the window's own pixels.
 namespace user {
 void click(unsigned long window, QPoint at);
-// Presses keys (xdotool names, "ctrl+a") or types text into the focused control.
-void keys(const QStringList& names);
-void type(const QString& text);
-// Where item `index` of a menu bar with these captions lies, and the bar's height, in this
-// toolkit's style and fonts (the program's, on the same display).
+// Where item `index` of a menu bar with these captions lies, in this toolkit's style and
+// fonts (the program's, on the same display).
 QPoint menuItem(const QStringList& captions, int index);
-int menuBarHeight();
 // A point given in twips (as the program lays out its controls) below the menu bar.
 QPoint belowMenu(int leftTwips, int topTwips);
 // The text of the field at `at`, as copying it to the clipboard gives it.
@@ -43,7 +39,6 @@ bool redAt(unsigned long window, QPoint at);
 // One copy of the real keyrelay binary in its own temporary working folder.
 class ProgramCopy {
 public:
-    ~ProgramCopy();
     QString path(const QString& name) const { return dir.filePath(name); }
     void writeFile(const QString& name, const QByteArray& bytes);
     // The lines of a file the program wrote (CR LF ends).
@@ -72,6 +67,12 @@ protected:
     QString recorderScript(const QString& title);
     // The whole lines typed into the recorder so far.
     QStringList typedLines() const;
+    // Starts skimsim, which logs to "skimsim.log", and returns its port.
+    QString startSkimsim();
+    // The lines skimsim logged as received ("\r" for a carriage return).
+    QStringList skimsimReceived() const;
+
+    QProcess skimsim;
 };
 
 }  // namespace keyrelay::e2e

@@ -1,9 +1,6 @@
 // Two copies of the real program on one display, linked over loopback: the server sweeps
 // against skimsim in telnet mode; the client is driven through its sweep window as a user
 // drives it, with the mouse and the keyboard.
-#include <QFile>
-#include <QTcpSocket>
-
 #include "cmdpad/CommandSetFile.h"
 #include "e2e/EndToEnd.h"
 #include "fakes/LoopbackPorts.h"
@@ -16,14 +13,6 @@ namespace {
 using LinkEndToEnd = EndToEnd;
 
 TEST_F(LinkEndToEnd, AClientFetchesPushesStartsAndStopsTheServersSweep) {
-    QProcess skimsim;
-    skimsim.setWorkingDirectory(dir.path());
-    skimsim.start(QStringLiteral(SKIMSIM_BINARY), {"--port", "0", "--log", "skimsim.log"});
-    ASSERT_TRUE(skimsim.waitForStarted(10000) && skimsim.waitForReadyRead(10000));
-    const auto received = [&](const QString& line) {
-        QFile log(path("skimsim.log"));
-        return log.open(QIODevice::ReadOnly) && log.readAll().contains(" < " + line.toLatin1());
-    };
     // Centres of the sweep window's controls (full layout), and the running dot of the
     // compact layout that "Bandscan Auto Start" gives the server.
     const QPoint Port = user::belowMenu(7627, 862), Status = user::belowMenu(5077, 3037);
@@ -36,7 +25,7 @@ TEST_F(LinkEndToEnd, AClientFetchesPushesStartsAndStopsTheServersSweep) {
     // sweep that stays on 7000 kHz; a line that is not swept travels with the table.
     SweepSettings table;
     table.ViaTelnet = table.ImAServer = 1;
-    table.SkimmerPort = QString::fromLatin1(skimsim.readLine()).trimmed();
+    table.SkimmerPort = startSkimsim();
     table.Port = QString::number(port);
     table.rows[0] = {"7000", "7000", "1", "1", 1, "", ""};
     table.rows[5] = {"14000", "14070", "0.5", "30*", 0, "08:00", "17:30"};
@@ -54,30 +43,21 @@ TEST_F(LinkEndToEnd, AClientFetchesPushesStartsAndStopsTheServersSweep) {
 
     startProgram();
     const unsigned long serverSweep = waitForWindow("QSY Sweep");
-    ASSERT_TRUE(eventually([&] { return received("SKIMMER/QSY 7000\\r"); }, 60));
-    ASSERT_TRUE(eventually(
-        [&] {  // listening: the first activation of the sweep window opened the port
-            QTcpSocket probe;
-            probe.connectToHost(QStringLiteral("127.0.0.1"), port);
-            return probe.waitForConnected(1000);
-        },
-        30));
-    run("xdotool", {"windowmove", QString::number(serverSweep), "0", "900"});
+    // Sweeping: its window has been shown and activated, which opened the port.
+    ASSERT_TRUE(eventually([&] { return skimsimReceived().contains("SKIMMER/QSY 7000\\r"); }, 60));
     ASSERT_NE(client.startProgram(), 0u);
     user::click(client.mainWindow, user::menuItem({"File", "Collapse", "Bandscanner"}, 2));
     const unsigned long sweep = client.waitForWindow("QSY Sweep");
-    ASSERT_NE(sweep, 0u);
-    run("xdotool", {"windowmove", QString::number(sweep), "640", "0"});
     user::click(sweep, Port);  // its own port would be the server's: typed once it is shown
-    user::type(QString::number(port));
+    run("xdotool", {"type", QString::number(port)});
     user::click(sweep, user::menuItem({"File", "Collapse", "Connect"}, 2));
     ASSERT_TRUE(eventually([&] { return user::copyField(sweep, Status) == "Connected"; }, 60));
 
     user::click(sweep, RcvData);
     ASSERT_TRUE(eventually([&] { return user::copyField(sweep, FirstStart) == "7000"; }, 30));
-    user::type("10100");  // over the selected text
+    run("xdotool", {"type", "10100"});  // over the selected text
     user::click(sweep, SendData);
-    ASSERT_TRUE(eventually([&] { return received("SKIMMER/QSY 10100\\r"); }, 60));
+    ASSERT_TRUE(eventually([&] { return skimsimReceived().contains("SKIMMER/QSY 10100\\r"); }, 60));
     ASSERT_TRUE(eventually([&] { return user::redAt(serverSweep, RunningDot); }, 10));
     user::click(sweep, Stop);
     ASSERT_TRUE(eventually([&] { return !user::redAt(serverSweep, RunningDot); }, 30));
@@ -93,8 +73,6 @@ TEST_F(LinkEndToEnd, AClientFetchesPushesStartsAndStopsTheServersSweep) {
     EXPECT_EQ(onServer, table);
     EXPECT_TRUE(onClient.rows == table.rows);
     EXPECT_EQ(onClient.Port, table.Port);
-    skimsim.kill();
-    skimsim.waitForFinished(5000);
 }
 
 }  // namespace
