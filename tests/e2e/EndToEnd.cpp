@@ -2,8 +2,15 @@
 
 #include <signal.h>
 
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QThread>
 #include <string>
 
@@ -31,8 +38,10 @@ QString run(const QString& program, const QStringList& arguments) {
     return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
 }
 
-unsigned long findWindow(const QString& title, unsigned long except) {
-    const QString ids = run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"});
+unsigned long findWindow(const QString& title, unsigned long except, qint64 pid) {
+    const QStringList byPid = pid != 0 ? QStringList{"--pid", QString::number(pid)} : QStringList{};
+    const QString ids = run("xdotool", QStringList{"search", "--all", "--onlyvisible"} + byPid +
+                                           QStringList{"--name", "^" + title + "$"});
     for (const QString& id : ids.split('\n', Qt::SkipEmptyParts)) {
         if (id.toULong() != except) {
             return id.toULong();
@@ -55,18 +64,75 @@ void askToClose(unsigned long window) {
     XCloseDisplay(display);
 }
 
+namespace user {
+
+void click(unsigned long window, QPoint at) {
+    const QString id = QString::number(window);
+    run("xdotool", {"windowactivate", "--sync", id, "mousemove", "--window", id,
+                    QString::number(at.x()), QString::number(at.y()), "click", "1"});
+}
+
+QPoint menuItem(const QStringList& captions, int index) {
+    QMenuBar bar;
+    bar.resize(2000, bar.sizeHint().height());
+    for (const QString& caption : captions) {
+        bar.addAction(caption);
+    }
+    return bar.actionGeometry(bar.actions().at(index)).center();
+}
+
+QPoint belowMenu(int leftTwips, int topTwips) {
+    const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
+    QMenuBar bar;  // of one line
+    bar.addAction(QStringLiteral("File"));
+    return {qRound(leftTwips * dpi / 1440),
+            bar.sizeHint().height() + qRound(topTwips * dpi / 1440)};
+}
+
+QString copyField(unsigned long window, QPoint at) {
+    click(window, at);
+    run("xdotool", {"key", "--clearmodifiers", "ctrl+a", "ctrl+c"});
+    QString text;
+    const auto copied = [&] {  // the clipboard's owner changes as events arrive
+        QCoreApplication::processEvents();
+        return !(text = QGuiApplication::clipboard()->text()).isEmpty();
+    };
+    eventually(copied, 5);
+    QGuiApplication::clipboard()->clear();
+    return text;
+}
+
+bool redAt(unsigned long window, QPoint at) {
+    run("xdotool", {"windowraise", QString::number(window)});
+    const QColor pixel = QGuiApplication::primaryScreen()
+                             ->grabWindow(static_cast<WId>(window), at.x(), at.y(), 1, 1)
+                             .toImage()
+                             .pixelColor(0, 0);
+    return pixel.red() > 180 && pixel.green() < 100 && pixel.blue() < 100;
+}
+
+}  // namespace user
+
+unsigned long ProgramCopy::waitForWindow(const QString& title) {
+    unsigned long window = 0;
+    eventually([&] { return (window = findWindow(title, 0, program.processId())) != 0; }, 20);
+    return window;
+}
+
 void EndToEnd::TearDown() {
     if (program.state() != QProcess::NotRunning) {
         program.kill();
         program.waitForFinished(5000);
     }
+    skimsim.kill();
+    skimsim.waitForFinished(5000);
     QFile pid(path("recorder.pid"));
     if (pid.open(QIODevice::ReadOnly)) {
         ::kill(pid.readAll().trimmed().toInt(), SIGTERM);
     }
 }
 
-void EndToEnd::writeFile(const QString& name, const QByteArray& bytes) {
+void ProgramCopy::writeFile(const QString& name, const QByteArray& bytes) {
     QFile file(path(name));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
@@ -90,7 +156,20 @@ QStringList EndToEnd::typedLines() const {
     return lines;
 }
 
-QStringList EndToEnd::savedLines(const QString& name) const {
+QString EndToEnd::startSkimsim() {
+    skimsim.setWorkingDirectory(dir.path());
+    skimsim.start(QStringLiteral(SKIMSIM_BINARY), {"--port", "0", "--log", "skimsim.log"});
+    EXPECT_TRUE(skimsim.waitForStarted(10000) && skimsim.waitForReadyRead(10000));
+    return QString::fromLatin1(skimsim.readLine()).trimmed();
+}
+
+QStringList EndToEnd::skimsimReceived() const {
+    QFile log(path("skimsim.log"));
+    const QString text = QString::fromLatin1(log.open(QIODevice::ReadOnly) ? log.readAll() : "");
+    return text.split('\n').filter(" < ").replaceInStrings(QRegularExpression(".* < "), "");
+}
+
+QStringList ProgramCopy::savedLines(const QString& name) const {
     QFile file(path(name));
     QStringList lines =
         QString::fromLatin1(file.open(QIODevice::ReadOnly) ? file.readAll() : "").split("\r\n");
@@ -98,22 +177,21 @@ QStringList EndToEnd::savedLines(const QString& name) const {
     return lines;
 }
 
-unsigned long EndToEnd::startProgram(const QStringList& arguments) {
+unsigned long ProgramCopy::startProgram(const QStringList& arguments) {
     program.setWorkingDirectory(dir.path());
     program.setProcessChannelMode(QProcess::ForwardedChannels);
     program.start(QStringLiteral(KEYRELAY_BINARY), arguments);
     EXPECT_TRUE(program.waitForStarted(10000));
-    EXPECT_TRUE(eventually([&] { return (mainWindow = findWindow("Keyrelay")) != 0; }, 20))
-        << "the Keyrelay window did not appear";
+    EXPECT_NE(mainWindow = waitForWindow("Keyrelay"), 0u) << "the Keyrelay window did not appear";
     return mainWindow;
 }
 
-bool EndToEnd::closeProgram() {
+bool ProgramCopy::closeProgram() {
     askToClose(mainWindow);
     return endsWithStatus0();
 }
 
-bool EndToEnd::endsWithStatus0() {
+bool ProgramCopy::endsWithStatus0() {
     return program.waitForFinished(30000) && program.exitStatus() == QProcess::NormalExit &&
            program.exitCode() == 0;
 }

@@ -61,34 +61,22 @@ TEST_F(SweepEndToEnd, TheAutoStartedSweepTypesItsFrequenciesAndSavesItsTableOnCl
 // The same start in telnet mode against skimsim: the program connects, answers its login
 // and sends its frequency commands, each on the line's dwell. Nothing is typed anywhere.
 TEST_F(SweepEndToEnd, TheAutoStartedSweepLogsInToTheDecoderAndSendsItsCommands) {
-    QProcess skimsim;
-    skimsim.setWorkingDirectory(dir.path());
-    skimsim.start(QStringLiteral(SKIMSIM_BINARY), {"--port", "0", "--log", "skimsim.log"});
-    ASSERT_TRUE(skimsim.waitForStarted(10000) && skimsim.waitForReadyRead(10000));
     SweepSettings table;
     table.ViaTelnet = table.ImAServer = 1;  // no link port: nothing listens for link clients
-    table.SkimmerPort = QString::fromLatin1(skimsim.readLine()).trimmed();
+    table.SkimmerPort = startSkimsim();
     prepare(LaunchList{}, table, 7000);
     ASSERT_TRUE(SweepSettingsFile::save(SweepSettingsFile::pathIn(dir.path()), table));
-    const auto received = [&] {  // what skimsim logged as received
-        QFile log(path("skimsim.log"));
-        const QString text =
-            QString::fromLatin1(log.open(QIODevice::ReadOnly) ? log.readAll() : "");
-        return text.split('\n').filter(" < ").replaceInStrings(QRegularExpression(".* < "), "");
-    };
 
     startProgram();
-    ASSERT_TRUE(eventually([&] { return received().size() >= 6; }, 90))
-        << received().join('|').toStdString();
-    EXPECT_EQ(received().mid(0, 6),
+    ASSERT_TRUE(eventually([&] { return skimsimReceived().size() >= 6; }, 90))
+        << skimsimReceived().join('|').toStdString();
+    EXPECT_EQ(skimsimReceived().mid(0, 6),
               (QStringList{"NOCALL\\r", "SKIMMER/QSY 7000\\r", "SKIMMER/QSY 7000.5\\r",
                            "SKIMMER/QSY 7001\\r", "SKIMMER/QSY 7000\\r", "SKIMMER/QSY 7000.5\\r"}));
     EXPECT_TRUE(closeProgram());
     SweepSettings loaded;
     SweepSettingsFile::load(SweepSettingsFile::pathIn(dir.path()), loaded);
     EXPECT_EQ(loaded, table);
-    skimsim.kill();
-    skimsim.waitForFinished(5000);
 }
 
 }  // namespace

@@ -5,11 +5,14 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTcpSocket>
+#include <memory>
 #include <tuple>
 
 #include "fakes/LoopbackPorts.h"
 #include "fakes/VirtualClock.h"
+#include "link/LinkBufferText.h"
 #include "link/LinkClient.h"
 #include "link/LinkServer.h"
 #include "support/TestProgram.h"
@@ -219,6 +222,49 @@ TEST_F(Link, WhatCameWhileTheServerWasBusyIsHandledWhenItIsDone) {
         EXPECT_TRUE(busyWhenSent);
     }
     EXPECT_EQ(QString::fromLatin1(other.readAll()), u"&OK////"_qs);
+}
+
+// Peers that misbehave: afterwards the server still answers a keep-alive probe and its
+// receive buffer stays within its cap.
+TEST_F(Link, AbusivePeersLeaveTheServerAnswering) {
+    std::vector<quint32> words(25000);
+    QRandomGenerator(7).fillRange(words.data(), words.size());
+    const QByteArray noise(reinterpret_cast<const char*>(words.data()), 100000);
+    const std::vector<std::pair<const char*, std::function<void()>>> cases = {
+        {"10 MB without a terminator",
+         [&] {
+             raw.write(QByteArray(10 * 1024 * 1024, 'x'));
+             realWait([&] { return raw.bytesToWrite() == 0 && !server.state.ServerReceiveBusy; });
+         }},
+        {"random bytes", [&] { raw.write(noise); }},
+        {"1000 connections in a burst",
+         [&] {
+             std::vector<std::unique_ptr<QTcpSocket>> burst(1000);
+             for (auto& socket : burst) {
+                 (socket = std::make_unique<QTcpSocket>())->connectToHost(u"127.0.0.1"_qs, port);
+             }
+             realWait([&] { return server.state.AcceptedCount == LinkServer::MaxClients; });
+             burst.clear(), raw.abort();
+         }},
+        {"connects and never sends", [&] { server.seconds(120); }},
+        {"a byte a second", [&] {
+             for (const char byte : QByteArray("&X&KA/")) {
+                 raw.write(&byte, 1), raw.flush(), server.seconds(1);  // on the virtual clock
+             }
+         }}};
+    for (const auto& [name, abuse] : cases) {
+        raw.connectToHost(u"127.0.0.1"_qs, port);
+        ASSERT_TRUE(realWait([&] { return raw.state() == QAbstractSocket::ConnectedState; }));
+        abuse();
+        server.seconds(31);  // a keep-alive tick: a server full of gone clients starts afresh
+        QTcpSocket probe;
+        probe.connectToHost(u"127.0.0.1"_qs, port);
+        probe.write("&KA////");  // sent once connected
+        EXPECT_TRUE(realWait([&] { return probe.bytesAvailable() >= 7; })) << name;
+        EXPECT_EQ(probe.readAll(), "&OK////") << name;
+        EXPECT_LE(server.state.LinkBuffer.size(), LinkBufferText::Capacity) << name;
+        raw.abort();
+    }
 }
 
 }  // namespace
