@@ -234,7 +234,8 @@ TEST_F(Link, AbusivePeersLeaveTheServerAnswering) {
         {"10 MB without a terminator",
          [&] {
              raw.write(QByteArray(10 * 1024 * 1024, 'x'));
-             realWait([&] { return raw.bytesToWrite() == 0 && !server.state.ServerReceiveBusy; });
+             test::realWait(
+                 [&] { return raw.bytesToWrite() == 0 && !server.state.ServerReceiveBusy; });
          }},
         {"random bytes", [&] { raw.write(noise); }},
         {"1000 connections in a burst",
@@ -243,7 +244,7 @@ TEST_F(Link, AbusivePeersLeaveTheServerAnswering) {
              for (auto& socket : burst) {
                  (socket = std::make_unique<QTcpSocket>())->connectToHost(u"127.0.0.1"_qs, port);
              }
-             realWait([&] { return server.state.AcceptedCount == LinkServer::MaxClients; });
+             test::realWait([&] { return server.state.AcceptedCount == LinkServer::MaxClients; });
              burst.clear(), raw.abort();
          }},
         {"connects and never sends", [&] { server.seconds(120); }},
@@ -254,13 +255,13 @@ TEST_F(Link, AbusivePeersLeaveTheServerAnswering) {
          }}};
     for (const auto& [name, abuse] : cases) {
         raw.connectToHost(u"127.0.0.1"_qs, port);
-        ASSERT_TRUE(realWait([&] { return raw.state() == QAbstractSocket::ConnectedState; }));
+        ASSERT_TRUE(test::realWait([&] { return raw.state() == QAbstractSocket::ConnectedState; }));
         abuse();
         server.seconds(31);  // a keep-alive tick: a server full of gone clients starts afresh
         QTcpSocket probe;
         probe.connectToHost(u"127.0.0.1"_qs, port);
         probe.write("&KA////");  // sent once connected
-        EXPECT_TRUE(realWait([&] { return probe.bytesAvailable() >= 7; })) << name;
+        EXPECT_TRUE(test::realWait([&] { return probe.bytesAvailable() >= 7; })) << name;
         EXPECT_EQ(probe.readAll(), "&OK////") << name;
         EXPECT_LE(server.state.LinkBuffer.size(), LinkBufferText::Capacity) << name;
         raw.abort();
