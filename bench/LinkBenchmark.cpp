@@ -1,7 +1,7 @@
 // The station link's server under load: one sweep window listening on loopback, on the
-// program's real clock, with 1, 100 and 500 clients. The clients are plain sockets in a
-// second process (this program started again with --clients), so that the server's time
-// and memory are its own; one more client lives here and fetches the table.
+// program's real clock, with 1, 100 and 500 clients. The clients are plain sockets; all but
+// one are in a second process (this program started again with --clients), so that the
+// server's time and memory are its own; the one left here fetches the table.
 //   bench_link [rounds]                 the benchmark (default 5 rounds per figure)
 //   bench_link --clients PORT COUNT     the client process: answers every keep-alive
 #include <sys/resource.h>
