@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
 #include <QTcpSocket>
 #include <QTreeView>
@@ -20,6 +21,7 @@
 #include "SkimServer.h"
 #include "core/QtClock.h"
 #include "launcher/LaunchListFile.h"
+#include "link/LinkServer.h"
 #include "support/TestProgram.h"
 #include "telnet/QsyCommand.h"
 #include "telnet/SkimmerTelnet.h"
@@ -90,37 +92,70 @@ bool chooserShot(test::TestProgram& p, const QDir& out, QtClock& clock) {
     return ok;
 }
 
-// The sweep window with a band plan, on a client linked to a running server, in both layouts.
+// The sweep window with a band plan, as a client linked over loopback to a second program
+// whose sweep runs: the client's picture in both layouts, and the server's.
 bool sweepShots(test::TestProgram& p, const QDir& out, QtClock& clock) {
-    QsySweep& s = p.windows.get<QsySweep>();
-    s.TargetName->setText(u"CW Skimmer"_qs);
-    s.PrefixStr->setText(u"%CT"_qs);
-    s.SufixStr->setText(u"{ENTER}"_qs);
-    s.ReturnApp->setText(u"N1MM Logger+"_qs);
+    test::TestProgram station;  // the server
+    // The link waits on the programs' own clocks: they let the sockets' events run.
+    for (test::TestProgram* program : {&p, &station}) {
+        program->fake.clock.setEventPump(
+            [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 1); });
+    }
+    // The server's sweep types into the one and returns the focus to the other.
+    station.fake.windows.addWindow("CW Skimmer");
+    station.fake.windows.addWindow("N1MM Logger+");
+    QsySweep& server = station.windows.get<QsySweep>();
+    server.TargetName->setText(u"CW Skimmer"_qs);
+    server.PrefixStr->setText(u"%CT"_qs);
+    server.SufixStr->setText(u"{ENTER}"_qs);
+    server.ReturnApp->setText(u"N1MM Logger+"_qs);
     const char* bands[][4] = {{"1810", "1840", "1", "30*"},
                               {"3500", "3560", "1", "30"},
                               {"7000", "7040", "0.5", "20"},
                               {"10100", "10130", "1", "20"},
                               {"14000", "14070", "1", "15"}};
     for (int i = 0; i < 5; ++i) {
-        s.StartFreq[i]->setText(QLatin1String(bands[i][0]));
-        s.EndFreq[i]->setText(QLatin1String(bands[i][1]));
-        s.IncH[i]->setText(QLatin1String(bands[i][2]));
-        s.DurSec[i]->setText(QLatin1String(bands[i][3]));
-        s.IncCheck[i]->setChecked(i != 3);
+        server.StartFreq[i]->setText(QLatin1String(bands[i][0]));
+        server.EndFreq[i]->setText(QLatin1String(bands[i][1]));
+        server.IncH[i]->setText(QLatin1String(bands[i][2]));
+        server.DurSec[i]->setText(QLatin1String(bands[i][3]));
+        server.IncCheck[i]->setChecked(i != 3);
     }
-    s.StartTime[0]->setText(u"18:00"_qs);
-    s.EndTime[0]->setText(u"23:59"_qs);
-    s.IpAddr->setText(u"192.168.1.20"_qs);
-    s.Port->setText(u"7373"_qs);
-    s.CycleBands->setChecked(true);
-    s.TxtStatus->setText(u"Connected"_qs);
-    s.Shape1->show();
-    s.Shape2->show();
-    s.Label15->show();
+    server.StartTime[0]->setText(u"18:00"_qs);
+    server.EndTime[0]->setText(u"23:59"_qs);
+    server.CycleBands->setChecked(true);
+    server.ImAServer->setChecked(true);
+    server.Port->setText(u"7373"_qs);
+    test::TestProgram::activate(server);          // listens
+    if (server.Winsock1->listeningPort() == 0) {  // the port is taken: any other will do
+        server.Winsock1->startListening(u"0"_qs);
+        server.Port->setText(QString::number(server.Winsock1->listeningPort()));
+    }
+
+    QsySweep& s = p.windows.get<QsySweep>();
+    s.IpAddr->setText(u"127.0.0.1"_qs);
+    s.Port->setText(server.Port->text());
+    s.Connect->trigger();
+    // The client takes the server's table ("Rcv Data"), the server's sweep runs, and its
+    // next keep-alive shows that and the number of clients on the client.
+    bool linked = clock.waitFor([&] { return station.state.AcceptedCount == 1; }, 5000);
+    s.Command6->click();
+    linked =
+        linked && clock.waitFor([&] { return s.TargetName->text() == u"CW Skimmer"_qs; }, 5000);
+    server.Command2_Click();
+    s.Label15->clear();
+    station.fake.clock.advance(LinkServer::KeepAliveIntervalMs);
+    if (!linked || !clock.waitFor([&] { return s.Label15->text() == u"1"_qs; }, 5000)) {
+        std::fprintf(stderr, "screenshots: the two sweep windows did not link\n");
+        return false;
+    }
     bool ok = shoot(s, out.filePath(u"sweep-full.png"_qs), clock);
+    server.COLx->trigger();  // Start collapsed it
+    ok = shoot(server, out.filePath(u"sweep-server.png"_qs), clock) && ok;
     s.COLx->trigger();
     ok = shoot(s, out.filePath(u"sweep-compact.png"_qs), clock) && ok;
+    s.Connect->trigger();  // the client leaves before the server goes
+    clock.waitMs(200);
     return ok;
 }
 
