@@ -837,7 +837,7 @@ void QsySweep::linkConnect() {
 void QsySweep::linkDisconnect() {
     Command3_Click();
     if (Shape3->isHidden()) {
-        Winsock2->abort();
+        Winsock2->close();  // sends what is still queued (the Stop) first
     } else {
         try {
             Winsock1->reset(Port->text());

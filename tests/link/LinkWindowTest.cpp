@@ -103,6 +103,12 @@ TEST_F(Link, StartAndStopRunTheServerAndTheKeepAliveShowsItOnTheClient) {
     EXPECT_FALSE(server.s.Shape3->isHidden());
     EXPECT_TRUE(client.typedFrequencies().empty());  // the server swept, not the client
     EXPECT_FALSE(server.typedFrequencies().empty());
+    // Disconnect stops the sweep first, which on a linked client is the server's.
+    client.s.Command2_Click();
+    ASSERT_TRUE(test::realWait([&] { return !server.s.Shape1->isHidden(); }));
+    client.s.Connect->trigger();
+    EXPECT_EQ(client.s.Connect->text(), u"Connect"_qs);
+    EXPECT_TRUE(test::realWait([&] { return server.s.Shape1->isHidden(); }));
 }
 
 TEST_F(Link, SendingOnALinkedClientIsTypedByTheServersTargetOnly) {
