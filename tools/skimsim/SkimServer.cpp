@@ -31,6 +31,14 @@ SkimServer::SkimServer(const SkimOptions& options, QObject* parent)
     connect(&spotTimer_, &QTimer::timeout, this, &SkimServer::spotTick);
 }
 
+SkimServer::~SkimServer() {
+    for (Client& c : clients_) {
+        if (c.socket != nullptr) {
+            c.socket->disconnect(this);
+        }
+    }
+}
+
 bool SkimServer::start(QString* error) {
     if (!options_.logPath.isEmpty()) {
         logFile_.setFileName(options_.logPath);

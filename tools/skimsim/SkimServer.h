@@ -23,6 +23,9 @@ class SkimServer : public QObject {
     Q_OBJECT
 public:
     explicit SkimServer(const SkimOptions& options, QObject* parent = nullptr);
+    // The client sockets belong to the listening server, which goes after the client list:
+    // their last signals must no longer reach this object.
+    ~SkimServer() override;
 
     // Starts listening; false (reason in *error) when the port cannot be had.
     bool start(QString* error);
