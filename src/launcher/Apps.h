@@ -44,7 +44,6 @@ public:
 
     // The list as the fields show it, with the offset in use.
     LaunchList currentList() const;
-    bool isLaunching() const { return launching_; }
 
     std::array<QLineEdit*, Rows> Text1{};  // path
     std::array<QLineEdit*, Rows> Text2{};  // wait in seconds

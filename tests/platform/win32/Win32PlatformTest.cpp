@@ -17,6 +17,7 @@
 #include "platform/NativeServices.h"
 #include "platform/PlatformError.h"
 #include "platform/win32/Win32Text.h"
+#include "support/PlatformFailure.h"
 
 namespace keyrelay {
 namespace {
@@ -141,15 +142,7 @@ private:
     }
 };
 
-// The number and description of the PlatformError that `call` throws; 0 when none.
-std::pair<long, std::string> failure(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const PlatformError& e) {
-        return {e.number(), e.description()};
-    }
-    return {0, ""};
-}
+using test::failure;
 
 class Win32PlatformTest : public ::testing::Test {
 protected:

@@ -24,6 +24,7 @@
 #include "platform/x11/X11Mouse.h"
 #include "platform/x11/X11WindowSystem.h"
 #include "platform/x11/XTestKeyInjector.h"
+#include "support/PlatformFailure.h"
 
 namespace keyrelay {
 namespace {
@@ -51,15 +52,7 @@ Strings logLines(const std::filesystem::path& path, const std::string& prefix) {
     return result;
 }
 
-// The number and description of the PlatformError that `call` throws; 0 when none.
-std::pair<long, std::string> failure(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const PlatformError& e) {
-        return {e.number(), e.description()};
-    }
-    return {0, ""};
-}
+using test::failure;
 
 ::Window focusOf(Display* dpy) {
     ::Window focus = None;
