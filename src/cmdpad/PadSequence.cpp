@@ -1,9 +1,19 @@
 #include "cmdpad/PadSequence.h"
 
 #include "core/TextValue.h"
+#include "platform/KeyNotation.h"
 #include "platform/PlatformError.h"
 
 namespace keyrelay {
+
+namespace {
+
+// A malformed command of the round, with the message box's whole text.
+struct MalformedCommand {
+    std::string message;
+};
+
+}  // namespace
 
 PadSequence::PadSequence(ProgramState& state, Delivery& delivery, BusyMarker& marker,
                          PadTarget& pad)
@@ -44,6 +54,9 @@ void PadSequence::run() {
     state_.PadSending = true;
     pad_.setRunningGreen(true);
     try {
+        // The round types what was checked: an edit made during the round counts from the
+        // next one, so no command can turn malformed half way through.
+        const std::array<QString, CommandSet::Commands> round = checkedRound();
         delivery_.ActivateWindow(pad_.appTitle());
         clock.yield();
         if (StopRequested) {
@@ -55,7 +68,7 @@ void PadSequence::run() {
         clock.yield();
         for (CmdIdx = 0; CmdIdx <= 11; ++CmdIdx) {
             clock.yield();
-            const QString keys = pad_.commandText(CmdIdx);
+            const QString& keys = round[static_cast<std::size_t>(CmdIdx)];
             if (!keys.isEmpty()) {
                 delivery_.DeliverKeys(keys);
             }
@@ -63,16 +76,19 @@ void PadSequence::run() {
             clock.yield();
         }
         CmdIdx = 14;
-        const QString last = pad_.commandText(12);
+        const QString& last = round[12];
         if (!last.isEmpty()) {
             delivery_.DeliverKeys(last);
         }
         clock.yield();
+    } catch (const MalformedCommand& e) {
+        failed(e.message);
+        return;
     } catch (const PlatformError& e) {
-        failed(e.description());
+        failed(e.description() + SequenceFailureAdvice);
         return;
     } catch (const std::exception& e) {
-        failed(e.what());
+        failed(e.what() + std::string(SequenceFailureAdvice));
         return;
     }
     releaseMarkerIfOwned();
@@ -83,7 +99,22 @@ void PadSequence::run() {
     state_.PadSending = false;
 }
 
-void PadSequence::failed(const std::string& description) {
+std::array<QString, CommandSet::Commands> PadSequence::checkedRound() {
+    std::array<QString, CommandSet::Commands> round;
+    for (int i = 0; i < CommandSet::Commands; ++i) {
+        round[static_cast<std::size_t>(i)] = pad_.commandText(i);
+        try {
+            KeyNotation::parse(round[static_cast<std::size_t>(i)].toUtf8().toStdString());
+        } catch (const PlatformError& e) {
+            // Named as the pad labels it; the App Title advice would mislead here.
+            throw MalformedCommand{"Command " + std::to_string(i + 1) + ": " + e.description() +
+                                   MalformedCommandAdvice};
+        }
+    }
+    return round;
+}
+
+void PadSequence::failed(const std::string& message) {
     state_.PadSending = false;
     releaseMarkerIfOwned();
     state_.ChannelBusy = false;
@@ -91,7 +122,7 @@ void PadSequence::failed(const std::string& description) {
     StopRequested = false;
     pad_.showRunning(false);
     pad_.setStartCaption(QStringLiteral("Start"));
-    delivery_.platform().dialogs.message(description + SequenceFailureAdvice);
+    delivery_.platform().dialogs.message(message);
 }
 
 void PadSequence::releaseMarkerIfOwned() {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
+#include "cmdpad/CommandSet.h"
 #include "cmdpad/PadTarget.h"
 #include "core/ProgramState.h"
 #include "delivery/BusyMarker.h"
@@ -16,13 +18,18 @@ namespace keyrelay {
 //
 // With "Handshake With LDK" checked a round first takes the busy marker and skips itself
 // while another program holds it; after the round the marker is released unless Hold
-// keeps it. A failed round ends cycling and says why in a message box.
+// keeps it. A failed round ends cycling and says why in a message box. The whole round is
+// checked before its first key, so a malformed command never leaves a round half typed.
 class PadSequence {
 public:
     // Text added to a failed round's description in its message box.
     static constexpr const char* SequenceFailureAdvice =
         ". Check to make sure the App Title box contains the first few characters of the "
         "title on the app and that the App is actually running.";
+    // Text added to a malformed command's description, which the message box begins with
+    // the command's name as the pad labels it ("Command 3: ").
+    static constexpr const char* MalformedCommandAdvice =
+        ". Nothing was typed. Check the command's keys against the Help.";
 
     PadSequence(ProgramState& state, Delivery& delivery, BusyMarker& marker, PadTarget& pad);
 
@@ -49,7 +56,10 @@ public:
 
 private:
     void cycleFrom0();
-    void failed(const std::string& description);
+    // The round's thirteen commands as they stand now, each parsed as the injectors will
+    // parse it; a malformed one ends the round before anything is activated or typed.
+    std::array<QString, CommandSet::Commands> checkedRound();
+    void failed(const std::string& message);
 
     ProgramState& state_;
     Delivery& delivery_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,10 @@ public:
 
     // An OK message box.
     virtual void message(const std::string& text) = 0;
+    // An OK message box that does not wait for its answer and blocks no window: the
+    // program, its other windows and its closing go on while it is up. `answered` runs
+    // when the user closes it (never once the program has ended).
+    virtual void notify(const std::string& text, std::function<void()> answered) = 0;
     // A Yes/No question; true for Yes.
     virtual bool askYesNo(const std::string& text) = 0;
     // The chosen path, or nothing when the user cancelled.

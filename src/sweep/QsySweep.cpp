@@ -1,6 +1,7 @@
 #include "sweep/QsySweep.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QLabel>
@@ -81,6 +82,7 @@ QsySweep::QsySweep(AppContext& context) : ProgramWindow(context, Name) {
     buildLink();
     placeFullLayout();
     assignHints();
+    resize(Twips::toPixels(DesignWidth), height());
     setLayoutHeight(FullHeight);
 
     // Opening work: the link's entry for the listening socket, then the settings file.
@@ -297,7 +299,8 @@ void QsySweep::placeFullLayout() {
 
 void QsySweep::setLayoutHeight(int twips) {
     layoutHeight_ = twips;
-    resize(Twips::toPixels(DesignWidth), Twips::toPixels(twips - FrameTwips));
+    // Only the height: a window the user has widened (to see Text2) stays as wide.
+    resize(width(), Twips::toPixels(twips - FrameTwips));
     // A hidden window gets its resize event only when shown; place the bar now.
     placeMenuBar();
 }
@@ -398,9 +401,16 @@ bool QsySweep::eventFilter(QObject* watched, QEvent* event) {
             static_cast<QWidget*>(watched)->setToolTip(it->second);
         }
     } else if (event->type() == QEvent::FocusOut) {
-        for (int i = 0; i < Lines; ++i) {
-            if (watched == EndTime[i]) {
-                endTimeCheck(i);
+        // Only a move to another control of this window checks the end time. Losing the
+        // activation (another program, or a step bringing the target to the front) is no
+        // edit finished: its box would come up in the middle of a step. Qt has already
+        // given the focus to its new owner when the old one hears of it.
+        QWidget* to = QApplication::focusWidget();
+        if (to != nullptr && to != watched && isAncestorOf(to)) {
+            for (int i = 0; i < Lines; ++i) {
+                if (watched == EndTime[i]) {
+                    endTimeCheck(i);
+                }
             }
         }
     }

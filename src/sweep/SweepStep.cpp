@@ -1,5 +1,7 @@
 #include "sweep/SweepStep.h"
 
+#include <memory>
+
 #include "core/FrequencyText.h"
 #include "delivery/BusyMarker.h"
 #include "delivery/Delivery.h"
@@ -103,10 +105,18 @@ bool SweepStep::send(SweepStepTarget& target, int line) {
         target.showSent(command);
         // A failed write throws: the step's failure path closes the connection.
         if (!target.sendFrequencyCommand(command)) {
-            if (target.offersConnect()) {
-                delivery_.platform().dialogs.message(
+            // Each later step tries again and says it again once this notice is answered;
+            // the notice waits for no one, so the channel and the window stay free.
+            if (target.offersConnect() && !*target.NotConnectedShown) {
+                *target.NotConnectedShown = true;
+                delivery_.platform().dialogs.notify(
                     "You are not connected. You should either set this application as "
-                    "'SERVER' or connect to a server as a client");
+                    "'SERVER' or connect to a server as a client",
+                    [shown = std::weak_ptr<bool>(target.NotConnectedShown)] {
+                        if (const std::shared_ptr<bool> flag = shown.lock()) {
+                            *flag = false;
+                        }
+                    });
             }
             return false;
         }

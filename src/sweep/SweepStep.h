@@ -16,6 +16,8 @@ class Delivery;
 //   - a line whose range is used up hands the sweep to the next line (unless "Cycle
 //     Bands" moves on after every step anyway), and every used-up line starts again at its
 //     start frequency;
+//   - a telnet step without a connection sends nothing and says so in a notice that
+//     waits for no answer, one at a time (the next steps try again meanwhile);
 //   - at the end the channel is free, the dwell starts again and the stop request is
 //     answered.
 // A failure stops the sweep: in telnet mode the connection is dropped, in keystroke mode a

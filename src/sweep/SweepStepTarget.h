@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <array>
+#include <memory>
 
 #include "sweep/SweepLines.h"
 #include "sweep/SweepSettings.h"
@@ -18,6 +19,10 @@ public:
     std::array<double, SweepLines::Count> FreqOffset{};
     // Stop, "Quit" or the window's unload asked the sweep to end.
     bool SweepStopRequested = false;
+    // The "not connected" notice of a step is up: later steps find the connection down
+    // as well and do not stack a notice on it. Shared with the notice's answer, which
+    // may come after the window has gone.
+    std::shared_ptr<bool> NotConnectedShown = std::make_shared<bool>(false);
 
     // The table and the single fields as they stand now (read again after every wait).
     virtual SweepSettings settings() const = 0;

@@ -25,8 +25,29 @@ QString qtFilter(const std::string& filter) {
 
 }  // namespace
 
+QtDialogs::~QtDialogs() {
+    for (const QPointer<QMessageBox>& box : notices_) {
+        delete box.data();
+    }
+}
+
 void QtDialogs::message(const std::string& text) {
     QMessageBox::information(QApplication::activeWindow(), Title, QString::fromStdString(text));
+}
+
+void QtDialogs::notify(const std::string& text, std::function<void()> answered) {
+    std::erase_if(notices_, [](const QPointer<QMessageBox>& box) { return box.isNull(); });
+    auto* box = new QMessageBox(QMessageBox::Information, Title, QString::fromStdString(text),
+                                QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    QObject::connect(box, &QDialog::finished, box, [answered = std::move(answered)] {
+        if (answered) {
+            answered();
+        }
+    });
+    notices_.emplace_back(box);
+    box->show();
 }
 
 bool QtDialogs::askYesNo(const std::string& text) {

@@ -17,6 +17,7 @@ struct PadRig : PadTarget {
         state.LogdeckFolder = dir.path() + QLatin1Char('/');
         fake.windows.addWindow("Target window");
         marker.setHoldSource([this] { return hold; });  // as the window wires it
+        fake.standardKeys.setCheckNotation(true);
         clock.startTimer(1000, [this] { PadTick::run(state, marker, clock, *this, seq); });
     }
     QString commandText(int i) override { return cmnd.at(i); }
@@ -140,7 +141,8 @@ TEST(PadLogic, RoundsHoldAndRecovery) {
         // The handshake: a foreign marker holds rounds back, so does our own held one.
         {"5; a", "handshake marker start unmark@14500", 16000, "a@15000", "running"},
         {"2; a", "handshake hold start hold@9500", 10500, "a@10000", "running"},
-        {"5; a", "lost start", 20000, "", "message"},  // a failure ends cycling
+        {"5; a", "lost start", 20000, "", "message"},       // a failure ends cycling
+        {"5; a b {BAD} c", "start", 20000, "", "message"},  // so does a malformed command
         // Hold without the handshake: the dot goes (no marker), the channel after 30 s.
         {";", "hold", 29500, "", "busy"},
         {";", "hold", 30000, "", "sweep-red"},
@@ -159,7 +161,9 @@ TEST(PadLogic, RoundsHoldAndRecovery) {
         EXPECT_EQ(t.flags(), flags);
         EXPECT_EQ(t.caption, QLatin1String(t.running ? "Running" : "Start"));
         for (const std::string& m : t.fake.dialogs.messages()) {
-            EXPECT_TRUE(m.ends_with(PadSequence::SequenceFailureAdvice)) << m;
+            // A malformed command is named; the App Title advice is for a missing window.
+            EXPECT_NE(m.ends_with(PadSequence::SequenceFailureAdvice), m.starts_with("Command 3: "))
+                << m;
         }
     }
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Dialogs.h"
@@ -30,6 +32,16 @@ public:
     }
 
     void message(const std::string& text) override { messages_.push_back(text); }
+    // A notice is recorded with the messages and stays up until answerNotices.
+    void notify(const std::string& text, std::function<void()> answered) override {
+        messages_.push_back(text);
+        notices_.push_back(std::move(answered));
+    }
+    void answerNotices() {
+        for (auto& answered : std::exchange(notices_, {})) {
+            answered();
+        }
+    }
     bool askYesNo(const std::string& text) override {
         questions_.push_back(text);
         return next(yesNo_).value_or(false);
@@ -58,6 +70,7 @@ private:
     std::deque<std::optional<std::string>> open_;
     std::deque<std::optional<std::string>> save_;
     std::vector<std::string> messages_;
+    std::vector<std::function<void()>> notices_;
     std::vector<std::string> questions_;
     std::vector<FileDialogRequest> openRequests_;
     std::vector<FileDialogRequest> saveRequests_;

@@ -2,8 +2,8 @@
 // a loopback port; what the step and Start/Stop decide is tested on the logic.
 #include <gtest/gtest.h>
 #include <QAction>
+#include <QApplication>
 #include <QElapsedTimer>
-#include <QFocusEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -69,6 +69,8 @@ TEST(QsySweep, StartCollapsesAndStepsThenTheTickStepsOnTheDwell) {
     }
     s.show();  // the window manager activates it 300 ms later: the first step waits for it
     p.fake.clock.startTimer(300, [&] { test::TestProgram::activate(s); });
+    s.resize(s.width() + 150, s.height());  // widened by the user, it stays so
+    const int wide = s.width();
     s.Command2_Click();
     EXPECT_TRUE(s.TargetName->isHidden() && s.ImAServer->isHidden());
     // The running controls on one row in view, the table out of view.
@@ -87,17 +89,25 @@ TEST(QsySweep, StartCollapsesAndStepsThenTheTickStepsOnTheDwell) {
     for (qsizetype i = 0; i < children.size(); ++i) {
         EXPECT_EQ(children[i]->geometry(), full[static_cast<std::size_t>(i)]);
     }
+    EXPECT_EQ(s.width(), wide);
     s.COLx->trigger();  // "Collapse"
     s.Command3_Click();
     s.ViaTelnet->setChecked(true);  // telnet steps without a connection say so
     s.Command2_Click();
+    p.seconds(6);  // two more dwells while the notice is up: no second one
     EXPECT_EQ(p.messages().size(), 1u);
+    p.fake.dialogs.answerNotices();
+    p.seconds(3);  // answered, the next dwell tries again and says so again
+    EXPECT_EQ(p.messages().size(), 2u);
     s.Command3_Click();
     s.ImAServer->setChecked(true);  // telnet mode: Start connects to the decoder first
     s.SkimmerPort->setText(u"not a port"_qs);
     s.Command2_Click();
     EXPECT_EQ(p.messages().back(), "Unable to attach to local telnet. Is CW Skimmer started");
     EXPECT_TRUE(s.Shape1->isHidden());
+    p.pad().close();  // the program ends with a notice up, whose late answer finds no window
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    p.fake.dialogs.answerNotices();
 }
 
 TEST(QsySweep, QuitDuringAStepLetsTheStepFinishBeforeTheWindowGoes) {
@@ -126,9 +136,16 @@ TEST(QsySweep, HintsEndTimesSendingAboutAndHelp) {
     EXPECT_TRUE(s.DurSec[4]->toolTip().contains(u"reset to 0 when a spot is found"_qs));
     s.StartTime[3]->setText(u"10:00"_qs);
     s.EndTime[3]->setText(u"09:59"_qs);
-    QFocusEvent out(QEvent::FocusOut);
-    QCoreApplication::sendEvent(s.StartTime[3], &out);  // the start time is not checked
-    QCoreApplication::sendEvent(s.EndTime[3], &out);
+    s.show();
+    QApplication::setActiveWindow(&s);
+    s.StartTime[3]->setFocus();
+    s.EndTime[3]->setFocus();  // the start time is not checked
+    QWidget elsewhere;         // another program comes to the front: no check
+    elsewhere.show();
+    QApplication::setActiveWindow(&elsewhere);
+    EXPECT_TRUE(p.messages().empty());
+    QApplication::setActiveWindow(&s);
+    s.StartFreq[3]->setFocus();  // a move to another field of the window checks it
     EXPECT_EQ(p.messages(), Strings{"End time should be greater than the start time."});
     EXPECT_TRUE(s.EndTime[3]->text().isEmpty());
 
