@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTcpSocket>
+#include <QTimer>
 #include <memory>
 #include <tuple>
 
@@ -272,6 +273,24 @@ TEST_F(Link, AbusivePeersLeaveTheServerAnswering) {
         EXPECT_LE(server.state.LinkBuffer.size(), LinkBufferText::Capacity) << name;
         raw.abort();
     }
+}
+
+// A client that never stops sending keeps no other one waiting: a probe that comes while
+// the server reads the flood is answered next.
+TEST_F(Link, AClientThatNeverStopsSendingKeepsNoOtherWaiting) {
+    connectRaw();
+    QTcpSocket probe;
+    probe.connectToHost(u"127.0.0.1"_qs, port);
+    ASSERT_TRUE(test::realWait([&] { return server.state.AcceptedCount == 2; }));
+    const QByteArray block(LinkServer::MaxArrivalBytes, 'x');
+    QTimer feeder;  // fires also in the waits of the server's passes: the flood never ends
+    feeder.callOnTimeout([&] { raw.bytesToWrite() == 0 && raw.write(block); });
+    feeder.start(0);
+    Clock::TimerId timer = server.fake.clock.startTimer(200, [&] {
+        server.fake.clock.stopTimer(timer);
+        probe.write("&KA////"), probe.flush();
+    });
+    EXPECT_TRUE(test::realWait([&] { return probe.bytesAvailable() >= 7; }));
 }
 
 // The list is read when listening starts: peers from 127.0.0.3 are closed and counted, the
