@@ -1,6 +1,7 @@
 #include "link/LinkServer.h"
 
 #include <QHostAddress>
+#include <cstdio>
 
 #include "link/LinkMessage.h"
 #include "link/LinkReader.h"
@@ -32,8 +33,20 @@ void LinkServer::startListening(const QString& portText) {
         throw PlatformError(errors::InvalidArgument,
                             "The port is not a number from 0 to 65535: " + portText.toStdString());
     }
-    // Clients on other computers connect: every address of this one.
-    if (!listener_->listen(QHostAddress::Any, static_cast<quint16>(port))) {
+    if (allowFolder_) {
+        allowList_ = LinkAllowList::load(*allowFolder_);
+        for (const QString& line : allowList_.skipped()) {
+            if (!reported_.contains(line)) {
+                reported_ << line;
+                std::fprintf(stderr, "keyrelay: %s\n", line.toLocal8Bit().constData());
+            }
+        }
+    }
+    // Clients on other computers connect: every address of this one, unless the list says.
+    const QHostAddress address = allowList_.listenAddress().isNull()
+                                     ? QHostAddress(QHostAddress::Any)
+                                     : allowList_.listenAddress();
+    if (!listener_->listen(address, static_cast<quint16>(port))) {
         throw PlatformError(listener_->serverError(), listener_->errorString().toStdString());
     }
 }
@@ -63,6 +76,16 @@ QTcpSocket* LinkServer::socketAt(int index) const {
 
 void LinkServer::acceptPending() {
     while (QTcpSocket* socket = listener_->nextPendingConnection()) {
+        if (const QHostAddress peer = socket->peerAddress(); !allowList_.allows(peer)) {
+            socket->abort();
+            socket->deleteLater();
+            ++notAllowed_;
+            view_.showStatus(QStringLiteral("Refused %1, not in %2 (%3 refused)")
+                                 .arg(LinkAllowList::unmapped(peer).toString(),
+                                      QString::fromLatin1(LinkAllowList::FileName))
+                                 .arg(notAllowed_));
+            continue;
+        }
         if (state_.AcceptedCount >= MaxClients) {
             // No keep-alive entry is left for it: a client that is never supervised would
             // keep the server from ever resetting, so it is turned away at once.
@@ -73,6 +96,7 @@ void LinkServer::acceptPending() {
         }
         const int index = ++state_.AcceptedCount;
         socket->setParent(this);
+        socket->setReadBufferSize(MaxArrivalBytes);
         if (sockets_.size() <= static_cast<std::size_t>(index)) {
             sockets_.resize(static_cast<std::size_t>(index) + 1);
         }
@@ -89,32 +113,46 @@ void LinkServer::arrival(int index) {
     if (state_.ServerReceiveBusy) {
         return;  // looked at again when the running arrival ends
     }
+    // Clients take turns: a client that never stops sending would otherwise be announced
+    // again at every turn of the event loop and keep the others waiting.
+    const int turn = nextInTurn(index);
+    state_.LastSenderIndex = static_cast<std::int16_t>(turn);
+    lastServed_ = turn;
     state_.ServerReceiveBusy = true;
     // The reader ends its handling silently on a failure; nothing else here throws.
-    view_.runHandler([this, index] {
+    view_.runHandler([this, turn] {
         view_.showDataArrived();
         clock_.yield();
-        if (QTcpSocket* socket = socketAt(index); socket != nullptr && socket->isOpen()) {
-            handling_ = index;
+        if (QTcpSocket* socket = socketAt(turn); socket != nullptr && socket->isOpen()) {
+            handling_ = turn;
             LinkReader(state_.LinkBuffer, clock_, *this, LinkReader::Role::Server)
-                .receive(QString::fromLatin1(socket->readAll()));
+                .receive(QString::fromLatin1(socket->read(MaxArrivalBytes)));
         }
     });
     state_.ServerReceiveBusy = false;
     // A client that went while its text was being read is closed now.
-    if (QTcpSocket* socket = socketAt(index); socket != nullptr && socket->isOpen() &&
-                                              socket->state() != QAbstractSocket::ConnectedState) {
-        closedByPeer(index);
+    if (QTcpSocket* socket = socketAt(turn); socket != nullptr && socket->isOpen() &&
+                                             socket->state() != QAbstractSocket::ConnectedState) {
+        closedByPeer(turn);
     }
     // Qt announces new data only once: text that came while this arrival was busy is
     // handled now, not at some later arrival that may never come.
-    for (int i = 1; i < static_cast<int>(sockets_.size()); ++i) {
+    if (const int next = nextInTurn(0); next != 0) {
+        QMetaObject::invokeMethod(
+            this, [this, next] { arrival(next); }, Qt::QueuedConnection);
+    }
+}
+
+int LinkServer::nextInTurn(int otherwise) const {
+    // From the client after the one served last, round to that one.
+    const int clients = static_cast<int>(sockets_.size()) - 1;
+    for (int step = 1; step <= clients; ++step) {
+        const int i = 1 + (lastServed_ - 1 + step + clients) % clients;
         if (QTcpSocket* socket = socketAt(i); socket != nullptr && socket->bytesAvailable() > 0) {
-            QMetaObject::invokeMethod(
-                this, [this, i] { arrival(i); }, Qt::QueuedConnection);
-            break;
+            return i;
         }
     }
+    return otherwise;
 }
 
 void LinkServer::closedByPeer(int index) {
@@ -148,6 +186,7 @@ void LinkServer::removeAccepted() {
         }
     }
     sockets_.resize(1);
+    lastServed_ = 0;
 }
 
 void LinkServer::reset(const QString& portText) {

@@ -6,9 +6,11 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/ProgramState.h"
+#include "link/LinkAllowList.h"
 #include "link/LinkServerView.h"
 #include "link/LinkTarget.h"
 #include "platform/Clock.h"
@@ -24,6 +26,11 @@ namespace keyrelay {
 //
 // Every 30 seconds (`Timer1`) the clients that answered the previous keep-alive get a new
 // one; when none can be sent, the server drops all connections and listens afresh.
+//
+// Anyone who reaches the port may start and stop the sweep and replace the table, so a
+// station may list the peers it takes in "LinkAllow.txt" (LinkAllowList), read each time
+// listening starts; a peer not on the list is closed at once and counted in `TxtStatus`.
+// Without the file every peer is taken, on every address.
 class LinkServer : public QObject, private LinkTarget {
     Q_OBJECT
 public:
@@ -35,12 +42,20 @@ public:
     static constexpr std::int64_t CloseWaitMs = 5000;
     static constexpr const char* ConnectionLost = "Connection Lost";
     static constexpr const char* Refused = "Connection refused: 500 clients since the last reset";
+    // At most this much is read from a client per arrival, and its socket keeps at most
+    // this much unread: a client that floods the port is held back by TCP, and each arrival
+    // reads no more than the receive buffer keeps.
+    static constexpr qint64 MaxArrivalBytes = 64 * 1024;
 
     LinkServer(ProgramState& state, Clock& clock, LinkTarget& window, LinkServerView& view,
                QObject* parent = nullptr);
     ~LinkServer() override;
 
-    // `StartListening`: listens afresh on the port of `portText` (0 lets the system choose).
+    // The folder of "LinkAllow.txt"; until it is set no list is read and every peer is taken.
+    void setAllowListFolder(const QString& folder) { allowFolder_ = folder; }
+
+    // `StartListening`: reads the allow list and listens afresh on the port of `portText`
+    // (0 lets the system choose), on the list's listen address or else on every address.
     // Throws PlatformError for a text that is no port or a port that cannot be had.
     void startListening(const QString& portText);
     // `Command5`: stops listening, pauses 3 s, listens again, pauses 0.5 s. The accepted
@@ -66,6 +81,9 @@ public:
 private:
     void acceptPending();
     void arrival(int index);
+    // The next client with text waiting, in turn after the one served last; `otherwise`
+    // when none has any.
+    int nextInTurn(int otherwise) const;
     void closedByPeer(int index);
     QTcpSocket* socketAt(int index) const;
     void removeAccepted();
@@ -91,7 +109,13 @@ private:
     std::vector<QPointer<QTcpSocket>> sockets_;
     // The socket whose arrival is being handled.
     int handling_ = 0;
+    int lastServed_ = 0;
     Clock::TimerId timer_ = 0;
+    std::optional<QString> allowFolder_;
+    LinkAllowList allowList_;
+    // Skipped lines already reported, so that a list read again is not reported again.
+    QStringList reported_;
+    int notAllowed_ = 0;
 };
 
 }  // namespace keyrelay

@@ -105,7 +105,12 @@ QString HelpFrm::storedText() {
         "SECURITY: the link has no password. Anyone who can reach the link port can "
         "replace the server's table, start and stop its sweep and type commands into the "
         "server's target program. Use the link on a trusted network only (your own LAN or "
-        "a VPN), and never forward the port to the internet.\n");
+        "a VPN), and never forward the port to the internet.\n"
+        "To restrict it, put a file LinkAllow.txt beside the settings files with one "
+        "allowed address or range a line (192.168.1.20, 192.168.1.0/24, fd00::/8; # starts "
+        "a comment), and a line listen 192.168.1.5 to listen on that address only. It is "
+        "read whenever listening starts; connections from other addresses are closed at "
+        "once and counted in the Status field. Without the file anyone may connect.\n");
 }
 
 }  // namespace keyrelay

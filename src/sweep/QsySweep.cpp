@@ -766,6 +766,7 @@ void QsySweep::ViaTelnet_Changed(bool checked) {
 
 void QsySweep::buildLink() {
     Winsock1 = new LinkServer(ctx.state, ctx.platform.clock, *this, *this, this);
+    Winsock1->setAllowListFolder(ctx.settingsFolder);
 }
 
 void QsySweep::linkFirstActivation() {

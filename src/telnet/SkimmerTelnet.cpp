@@ -29,6 +29,7 @@ void ignoringFailures(F&& step) {
 SkimmerTelnet::SkimmerTelnet(QTcpSocket& socket, Clock& clock, ProgramState& state, Inputs inputs,
                              QObject* parent)
     : QObject(parent), socket_(&socket), clock_(clock), state_(state), inputs_(std::move(inputs)) {
+    socket.setReadBufferSize(MaxArrivalBytes);
     connect(&socket, &QTcpSocket::readyRead, this, &SkimmerTelnet::dataArrival);
     connect(&socket, &QTcpSocket::disconnected, this, &SkimmerTelnet::closedByServer);
 }
@@ -112,8 +113,9 @@ void SkimmerTelnet::dataArrival() {
     });
     clock_.yield();
     QString chunk;
-    ignoringFailures(
-        [&] { chunk = QString::fromLatin1(socket_ ? socket_->readAll() : QByteArray()); });
+    ignoringFailures([&] {
+        chunk = QString::fromLatin1(socket_ ? socket_->read(MaxArrivalBytes) : QByteArray());
+    });
     if (chunk.isEmpty()) {
         // Announced text that an earlier arrival already took.
         finishArrival();
@@ -141,7 +143,7 @@ void SkimmerTelnet::dataArrival() {
 }
 
 void SkimmerTelnet::telnetChunk(const QString& chunk) {
-    emit textReceived(chunk);
+    emit textReceived(chunk.right(ShownChars));
     emit terminalText(chunk);
     switch (TelnetChunk::classify(chunk)) {
         case TelnetChunk::Kind::LoginPrompt:
@@ -192,12 +194,17 @@ void SkimmerTelnet::closedByServer() {
         closeAfterArrival_ = true;
         return;
     }
-    // The last text the server sent before closing (a click report, say) still counts.
-    if (socket_->bytesAvailable() > 0) {
+    // The last text the server sent before closing (a click report, say) still counts,
+    // however many arrivals it takes; each must take some, or the rest is dropped.
+    for (qint64 left = socket_->bytesAvailable(); left > 0;) {
         dataArrival();
-        if (!socket_) {
-            return;
+        if (!socket_ || socket_->bytesAvailable() >= left) {
+            break;
         }
+        left = socket_->bytesAvailable();
+    }
+    if (!socket_) {
+        return;
     }
     closingHere_ = true;
     socket_->close();

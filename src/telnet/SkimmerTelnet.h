@@ -43,6 +43,13 @@ public:
     static constexpr const char* ConnectionLost = "Connection Lost";
     // Failure number of a send on a socket whose state does not allow it.
     static constexpr long WrongState = 40006;
+    // At most this much is read per arrival, and the socket keeps at most this much unread:
+    // a peer that sends faster than the window takes it is held back by TCP itself, so a
+    // flood costs neither memory nor a long stall. A decoder's arrivals are far smaller.
+    static constexpr qint64 MaxArrivalBytes = 64 * 1024;
+    // `Text2` shows the last this many characters of a chunk: laying out a chunk of
+    // megabytes in one line would freeze the window.
+    static constexpr qsizetype ShownChars = 2000;
 
     // What the object reads from the window and from the link client. Every member may be
     // left empty: a missing test reads as false, a missing action does nothing.
@@ -108,9 +115,10 @@ public:
     void closedByServer();
 
 signals:
-    // The whole of the most recent chunk received in telnet mode (`Text2`).
+    // The most recent chunk received in telnet mode, its last ShownChars characters
+    // (`Text2`).
     void textReceived(const QString& chunk);
-    // The same chunk, for the read-only terminal when it is open.
+    // The whole chunk, for the read-only terminal when it is open (which keeps a tail).
     void terminalText(const QString& chunk);
     // A new text for `Text1` ("Connection Lost").
     void commandText(const QString& text);

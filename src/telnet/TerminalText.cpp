@@ -6,12 +6,16 @@ namespace keyrelay {
 
 QString TerminalText::appended(const QString& text, const QString& chunk) {
     const QChar lineFeed(10);
-    if (text.size() < Limit) {
-        return text + chunk + lineFeed;
-    }
+    // A chunk's head beyond what is kept is never copied.
+    const QStringView tail = QStringView(chunk).right(MaxKept);
     // An empty chunk removes nothing.
-    const qsizetype removed = std::max<qsizetype>(chunk.size() - 1, 0);
-    return text.mid(removed) + chunk + lineFeed;
+    const qsizetype removed = text.size() < Limit ? 0 : std::max<qsizetype>(chunk.size() - 1, 0);
+    QString out = text.mid(removed);
+    out.append(tail).append(lineFeed);
+    if (out.size() > MaxKept) {
+        out.remove(0, out.size() - MaxKept);
+    }
+    return out;
 }
 
 QString TerminalText::shown(const QString& text) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "fakes/VirtualClock.h"
+#include "link/LinkAllowList.h"
 #include "link/LinkBufferText.h"
 #include "link/LinkMessage.h"
 #include "link/LinkReader.h"
@@ -207,6 +208,46 @@ TEST(LinkReader, FailureEndsTheServersHandlingAndSkipsTheClientsStep) {
         closed.receive(role, "&KA////&STOP////");
         EXPECT_EQ(closed.target.calls, client ? Calls{"stop"} : Calls{});
     }
+}
+
+// Each list against peers inside and just outside it; "" lists nothing, which allows all.
+TEST(LinkAllowList, AllowsThePeersInItsRangesOnly) {
+    using Case = std::tuple<const char*, std::vector<const char*>, std::vector<const char*>>;
+    for (const auto& [list, allowed, refused] : std::vector<Case>{
+             {"", {"10.1.2.3", "::1"}, {}},
+             {"# comment only\r\n\r\n", {"10.1.2.3"}, {}},
+             {"192.168.1.20  # the shack PC",
+              {"192.168.1.20", "::ffff:192.168.1.20"},
+              {"192.168.1.21", "::1"}},
+             {"10.0.0.0/8\n172.16.0.0/12",
+              {"10.255.255.255", "172.31.0.1"},
+              {"11.0.0.0", "172.32.0.0"}},
+             {"0.0.0.0/0", {"1.2.3.4", "::ffff:8.8.8.8"}, {"::1", "fe80::1"}},
+             {"127.0.0.2/32", {"127.0.0.2"}, {"127.0.0.3"}},
+             {"fd00::/8\n::1/128", {"fd12::5", "::1"}, {"fe00::1", "::2", "10.0.0.1"}},
+             {"::/0", {"2001:db8::1", "10.0.0.1"}, {}},
+             {"::ffff:10.0.0.0/104", {"10.9.9.9", "::ffff:10.0.0.1"}, {"11.0.0.1"}},
+             {"::ffff:0:0/96", {"1.2.3.4"}, {"::1"}},
+             {"10.0.0.1/33\n10.1\n256.0.0.1\n10.0.0.1/x\n::1/129\nlisten\nhost.example\n"
+              "1.2.3.4 5.6.7.8\n10.0.0.7",
+              {"10.0.0.7"},
+              {"10.0.0.1", "10.1.0.0", "0.0.0.0", "::1"}}}) {
+        const LinkAllowList allow = LinkAllowList::parse(QString::fromLatin1(list));
+        for (const char* peer : allowed) {
+            EXPECT_TRUE(allow.allows(QHostAddress(QString::fromLatin1(peer)))) << list << peer;
+        }
+        for (const char* peer : refused) {
+            EXPECT_FALSE(allow.allows(QHostAddress(QString::fromLatin1(peer)))) << list << peer;
+        }
+    }
+    const LinkAllowList bad = LinkAllowList::parse(
+        u"10.1\nlisten ::ffff:127.0.0.5 # here\n"
+        u"::1/129\nlisten 1.2.3\n");
+    EXPECT_EQ(bad.skipped(), (QStringList{u"LinkAllow.txt line 1 skipped: 10.1"_qs,
+                                          u"LinkAllow.txt line 3 skipped: ::1/129"_qs,
+                                          u"LinkAllow.txt line 4 skipped: listen 1.2.3"_qs}));
+    EXPECT_EQ(bad.listenAddress(), QHostAddress(u"127.0.0.5"_qs));
+    EXPECT_TRUE(bad.isOpen());
 }
 
 }  // namespace

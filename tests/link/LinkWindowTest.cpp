@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTcpSocket>
+#include <QTimer>
 #include <memory>
 #include <tuple>
 
@@ -272,6 +273,50 @@ TEST_F(Link, AbusivePeersLeaveTheServerAnswering) {
         EXPECT_LE(server.state.LinkBuffer.size(), LinkBufferText::Capacity) << name;
         raw.abort();
     }
+}
+
+// A client that never stops sending keeps no other one waiting: a probe that comes while
+// the server reads the flood is answered next.
+TEST_F(Link, AClientThatNeverStopsSendingKeepsNoOtherWaiting) {
+    connectRaw();
+    QTcpSocket probe;
+    probe.connectToHost(u"127.0.0.1"_qs, port);
+    ASSERT_TRUE(test::realWait([&] { return server.state.AcceptedCount == 2; }));
+    const QByteArray block(LinkServer::MaxArrivalBytes, 'x');
+    QTimer feeder;  // fires also in the waits of the server's passes: the flood never ends
+    feeder.callOnTimeout([&] { raw.bytesToWrite() == 0 && raw.write(block); });
+    feeder.start(0);
+    Clock::TimerId timer = server.fake.clock.startTimer(200, [&] {
+        server.fake.clock.stopTimer(timer);
+        probe.write("&KA////"), probe.flush();
+    });
+    EXPECT_TRUE(test::realWait([&] { return probe.bytesAvailable() >= 7; }));
+}
+
+// The list is read when listening starts: peers from 127.0.0.3 are closed and counted, the
+// one from 127.0.0.2 is served, and only 127.0.0.1 listens.
+TEST_F(Link, OnlyPeersOnTheAllowListAreTakenAndTheOthersCounted) {
+    server.writeLines(u"LinkAllow.txt"_qs,
+                      {u"127.0.0.2  # the other station"_qs, u"listen 127.0.0.1"_qs, u"bogus"_qs});
+    server.s.Winsock1->startListening(server.s.Port->text());
+    QTcpSocket peers[3];
+    for (int i = 0; i < 3; ++i) {
+        peers[i].bind(QHostAddress(i == 0 ? u"127.0.0.2"_qs : u"127.0.0.3"_qs));
+        peers[i].connectToHost(u"127.0.0.1"_qs, port);
+    }
+    ASSERT_TRUE(test::realWait([&] {
+        return server.state.AcceptedCount == 1 &&
+               peers[1].state() == QTcpSocket::UnconnectedState &&
+               peers[2].state() == QTcpSocket::UnconnectedState;
+    }));
+    EXPECT_EQ(server.s.TxtStatus->text(),
+              u"Refused 127.0.0.3, not in LinkAllow.txt (2 refused)"_qs);
+    peers[0].write("&KA////");
+    EXPECT_TRUE(test::realWait([&] { return peers[0].bytesAvailable() >= 7; }));
+    QTcpSocket elsewhere;
+    elsewhere.connectToHost(u"127.0.0.2"_qs, port);
+    ASSERT_TRUE(test::realWait([&] { return elsewhere.state() == QTcpSocket::UnconnectedState; }));
+    EXPECT_EQ(elsewhere.error(), QAbstractSocket::ConnectionRefusedError);
 }
 
 }  // namespace

@@ -3,15 +3,20 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTcpServer>
+#include <QTimer>
 
 #include "SkimsimProcess.h"
 #include "support/TestProgram.h"
 #include "sweep/HelpFrm.h"
 #include "sweep/SweepSettingsFile.h"
+#include "telnet/SkimmerTelnet.h"
+#include "telnet/TerminalText.h"
 #include "ui/Indicator.h"
 
 namespace keyrelay {
@@ -216,6 +221,49 @@ TEST(QsySweep, TelnetModeLogsInAndTheTickSendsTheStepsToTheDecoder) {
               (QStringList{u"SKIMMER/QSY 7003\r"_qs, u"SKIMMER/QSY 3512.5\r"_qs}));
     EXPECT_EQ(skimsim.received().count(u"NOCALL\r"_qs), 1);
     EXPECT_TRUE(p.fake.standardKeys.keys().empty() && p.messages().empty());
+}
+
+// A peer on the decoder's port sends 50 MiB without a line end: the window takes it in
+// bounded pieces, its event loop turns between them, and it keeps only a tail of the text.
+TEST(QsySweep, ATelnetFloodWithoutLineEndsLeavesTheWindowAnswering) {
+    QTcpServer decoder;
+    ASSERT_TRUE(decoder.listen(QHostAddress::LocalHost, 0));
+    Sweeping p;
+    p.fake.clock.setEventPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 1); });
+    QsySweep& s = p.sweep();
+    s.ViaTelnet->setChecked(true);
+    s.ImAServer->setChecked(true);
+    s.SkimmerPort->setText(QString::number(decoder.serverPort()));
+    s.Command2_Click();
+    ASSERT_TRUE(decoder.hasPendingConnections() || decoder.waitForNewConnection(5000));
+    std::unique_ptr<QTcpSocket> peer(decoder.nextPendingConnection());
+    TerminalF& terminal = TerminalF::open(p.windows);
+    const QByteArray block(1 << 20, 'x');
+    const qint64 total = 50 * block.size();
+    qint64 sent = 0, received = 0, arrivals = 0, turns = 0, biggest = 0, unread = 0, shown = 0;
+    QObject::connect(s.Telnet, &SkimmerTelnet::terminalText, [&](const QString& chunk) {
+        received += chunk.size(), ++arrivals, biggest = std::max<qint64>(biggest, chunk.size());
+    });
+    QTimer turn;  // fires at every turn of the event loop that is free to
+    turn.callOnTimeout([&] { ++turns; });
+    turn.start(0);
+    for (const QDeadlineTimer limit(240000); received < total && !limit.hasExpired();) {
+        if (sent < total && peer->bytesToWrite() < block.size()) {
+            sent += peer->write(block);
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        unread = std::max(unread, s.Winsock2->bytesAvailable());
+        shown = std::max<qint64>(
+            {shown, s.Text2->toPlainText().size(), terminal.Text1->toPlainText().size()});
+    }
+    ASSERT_EQ(received, total);
+    EXPECT_GE(turns, arrivals);
+    EXPECT_LE(std::max(biggest, unread), SkimmerTelnet::MaxArrivalBytes);  // work and memory
+    EXPECT_LE(shown, TerminalText::MaxKept);
+    EXPECT_LE(s.Text2->toPlainText().size(), SkimmerTelnet::ShownChars);
+    peer->write("\r\nDX de SKIM-#: 14000.0 K1ABC 10 dB CQ 1200Z\r\n");  // and still reads
+    EXPECT_TRUE(test::realWait([&] { return s.Text2->toPlainText().contains(u"K1ABC"_qs); }));
+    EXPECT_TRUE(terminal.Text1->toPlainText().contains(u"K1ABC"_qs));
 }
 
 }  // namespace

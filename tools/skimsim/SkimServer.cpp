@@ -76,6 +76,8 @@ void SkimServer::accept() {
         }
         Client& client = clients_.emplace_back();
         client.socket = socket;
+        // A client that floods is held back by TCP rather than buffered here.
+        socket->setReadBufferSize(64 * 1024);
         client.id = nextId_++;
         log(client.id, "-", QStringLiteral("connected from port %1").arg(socket->peerPort()));
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
