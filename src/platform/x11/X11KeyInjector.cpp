@@ -17,8 +17,15 @@ namespace {
 
 // How long the keys typed on spare keycodes get before the map is put back: every
 // client re-reads the map when it sees the change, and one that reads it only after
-// the restore would take those keys for nothing.
-constexpr auto SpareKeysLinger = std::chrono::milliseconds(100);
+// the restore would take those keys for nothing. Wine turns a key into its character
+// only when the program takes the key from its queue, looking the keycode up in the map
+// as it is then, so a restore (or the next characters' binding) before that drops or
+// swaps characters; and a Wine program handles keys far slower than they are sent
+// (measured on a busy machine: 400 characters in 2 to 4.5 s). Nothing it shows outside
+// tells when it is done (it answers pings while the keys still wait), so the pause grows
+// with the strokes typed.
+constexpr auto SpareKeysLinger = std::chrono::milliseconds(250);
+constexpr auto SpareKeysLingerPerStroke = std::chrono::milliseconds(12);
 
 // Modifiers go down in this order and up in the reverse one.
 constexpr unsigned PressOrder[] = {ControlMask, Mod1Mask,  Mod2Mask, Mod3Mask,
@@ -156,7 +163,8 @@ void X11KeyInjector::typeSegment(const std::vector<Planned>& segment, const X11K
         // A pause in the platform layer itself, not a wait of the program: the clock
         // service belongs to the layers above, and the keys must be handled before the
         // map changes back.
-        std::this_thread::sleep_for(SpareKeysLinger);
+        std::this_thread::sleep_for(SpareKeysLinger +
+                                    SpareKeysLingerPerStroke * static_cast<int>(segment.size()));
         spareKeys->restore();
     }
 }
