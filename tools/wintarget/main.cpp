@@ -69,10 +69,11 @@ void logChar(const MSG& msg) {
 }
 
 // Sees every message taken from the thread's queue, by the main loop as by the menu's and
-// the dialog's own loops, before it is handled.
+// the dialog's own loops, before it is handled. Key messages without a repeat count are
+// not typed but posted by the system itself (Wine's menu posts an Enter to open a popup).
 LRESULT CALLBACK onGetMessage(int code, WPARAM removal, LPARAM lParam) {
-    if (code == HC_ACTION && removal == PM_REMOVE) {
-        const MSG& msg = *reinterpret_cast<const MSG*>(lParam);
+    const MSG& msg = *reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && removal == PM_REMOVE && msg.lParam != 0) {
         switch (msg.message) {
             case WM_KEYDOWN:
             case WM_KEYUP:
