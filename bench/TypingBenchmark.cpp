@@ -181,31 +181,31 @@ bool typeIntoWine(keyrelay::X11WindowSystem& windows, keyrelay::XTestKeyInjector
         std::printf("Wine target: skipped (run through scripts/with-wine)\n");
         return true;
     }
-    const std::string log = folder + "/wine.log";
-    const std::string title = "Keyrelay typing benchmark (Wine)";
-    pid_t target = spawn({"wine", wineTarget, "Z:" + log, title});
-    keyrelay::WindowHandle window = 0;
-    for (int i = 0; i < 300 && window == 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        for (const auto& w : windows.topLevelWindows()) {
-            window = w.title == title && std::filesystem::exists(log) ? w.handle : window;
-        }
-    }
-    if (window == 0) {
-        std::fprintf(stderr, "the Wine target window did not appear\n");
-        return false;
-    }
     std::printf("Typing the same into the Windows target under Wine, %d round(s)\n", rounds);
-    WineLog wineLog(log);
     std::vector<double> ours, theirs;
     bool allExact = true;
     for (int round = 1; round <= rounds; ++round) {
         std::printf("round %d\n", round);
         Result results[2];
         for (int who = 0; who < 2; ++who) {
+            // A new target each time: Wine's text box takes longer for each character the
+            // longer its text, which would favour whoever types first.
+            const std::string log = folder + "/wine" + std::to_string(round * 2 + who) + ".log";
+            const std::string title = "Keyrelay typing benchmark (Wine)";
+            const pid_t target = spawn({"wine", wineTarget, "Z:" + log, title});
+            keyrelay::WindowHandle window = 0;
+            for (int i = 0; i < 300 && window == 0; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                for (const auto& w : windows.topLevelWindows()) {
+                    window = w.title == title && std::filesystem::exists(log) ? w.handle : window;
+                }
+            }
+            if (window == 0) {
+                std::fprintf(stderr, "the Wine target window did not appear\n");
+                return false;
+            }
             windows.activate(window);
-            wineLog.poll();
-            wineLog.text.clear();
+            WineLog wineLog(log);
             const long long start = nowNs();
             if (who == 0) {
                 keys.sendKeys(text);
@@ -216,6 +216,8 @@ bool typeIntoWine(keyrelay::X11WindowSystem& windows, keyrelay::XTestKeyInjector
             results[who] = {1e9 * static_cast<double>(text.size()) /
                                 static_cast<double>(arrival.lastNs - start),
                             arrival.text == text};
+            kill(target, SIGTERM);
+            waitpid(target, nullptr, 0);
         }
         report("keyrelay standard path", results[0]);
         report("xdotool type --delay 0", results[1]);
@@ -232,8 +234,6 @@ bool typeIntoWine(keyrelay::X11WindowSystem& windows, keyrelay::XTestKeyInjector
         "keyrelay %s\n",
         ourMedian, theirMedian, ourMedian / theirMedian,
         allExact ? "typed every character in order" : "LOST OR REORDERED characters");
-    kill(target, SIGTERM);
-    waitpid(target, nullptr, 0);
     return allExact;
 }
 
