@@ -8,8 +8,8 @@
 
 namespace keyrelay {
 
-// The command pad's setup file: 34 lines, one value per line, CR LF line ends, single-byte
-// text (see LineFile):
+// The command pad's setup file: 34 lines, one value per line, CR LF line ends, text as
+// LineFile reads and writes it:
 //   1            AppTitle
 //   2 + 2i       RepSec i   (i = 0..12; line 2 is the repeat period)
 //   3 + 2i       CMND i

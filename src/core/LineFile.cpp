@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include "core/SettingsText.h"
+
 namespace keyrelay {
 
 std::optional<QStringList> LineFile::read(const QString& path) {
@@ -16,43 +18,34 @@ std::optional<QStringList> LineFile::read(const QString& path) {
         return std::nullopt;
     }
 
+    const QString text = SettingsText::decode(bytes);
     QStringList lines;
     qsizetype start = 0;
-    const qsizetype size = bytes.size();
+    const qsizetype size = text.size();
     for (qsizetype i = 0; i < size; ++i) {
-        const char c = bytes[i];
-        if (c != '\r' && c != '\n') {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n') {
             continue;
         }
-        lines << QString::fromLatin1(bytes.constData() + start, i - start);
-        if (c == '\r' && i + 1 < size && bytes[i + 1] == '\n') {
+        lines << text.mid(start, i - start);
+        if (c == u'\r' && i + 1 < size && text[i + 1] == u'\n') {
             ++i;
         }
         start = i + 1;
     }
     if (start < size) {
-        lines << QString::fromLatin1(bytes.constData() + start, size - start);
+        lines << text.mid(start);
     }
     return lines;
 }
 
 bool LineFile::write(const QString& path, const QStringList& lines, QString* error) {
-    QByteArray bytes;
+    QString text;
     for (const QString& line : lines) {
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            const QChar c = line[i];
-            if (c.unicode() < 0x100) {
-                bytes.append(static_cast<char>(c.unicode()));
-                continue;
-            }
-            // One "?" per character, also for one written as a surrogate pair.
-            if (c.isHighSurrogate() && i + 1 < line.size() && line[i + 1].isLowSurrogate()) {
-                ++i;
-            }
-            bytes.append('?');
-        }
-        bytes.append("\r\n");
+        text += line;
+        text += u"\r\n";
     }
+    const QByteArray bytes = SettingsText::encode(text);
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {

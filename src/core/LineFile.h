@@ -6,8 +6,8 @@
 
 namespace keyrelay {
 
-// The settings files: single-byte text (each byte is one character, Latin-1), one value
-// per line, lines ended by CR LF.
+// The settings files: one value per line, lines ended by CR LF, the text in Windows-1252 or
+// UTF-8 as SettingsText decides for the whole file.
 class LineFile {
 public:
     // The lines of the file at `path`. A line ends at CR LF, LF or CR; a missing final
@@ -17,8 +17,8 @@ public:
 
     // Replaces the file at `path` with `lines`, each followed by CR LF. Atomic: the old
     // file stays whole until the new one is complete, so a failure (read-only folder, full
-    // disk) never leaves a half-written file. Characters outside Latin-1 are written as
-    // "?". Returns false on failure, with the reason in *error when given.
+    // disk) never leaves a half-written file. Returns false on failure, with the reason in
+    // *error when given.
     static bool write(const QString& path, const QStringList& lines, QString* error = nullptr);
 };
 

@@ -12,9 +12,9 @@
 namespace keyrelay {
 
 // What every settings file has in common: a value read from and written as lines of a
-// LineFile (single-byte text, CR LF), replaced atomically, failures reported as false
-// with the reason in *error. A format class derives from SettingsFile<Format, Value> and
-// gives:
+// LineFile (Windows-1252 or UTF-8 text, CR LF), replaced atomically, failures reported
+// as false with the reason in *error. A format class derives from SettingsFile<Format,
+// Value> and gives:
 //   static constexpr const char* FileName;                 its name in the settings folder
 //   static void apply(const QStringList& lines, Value&);  overlay the lines, in file order
 //   static QStringList lines(const Value&);               the lines to write

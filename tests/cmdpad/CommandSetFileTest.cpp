@@ -64,6 +64,11 @@ TEST(CommandSetFileTest, FileFormat) {
         const QStringList rest = CommandSetFile::lines(CommandSet{}).mid(count);
         EXPECT_EQ(CommandSetFile::lines(set), sampleLines().mid(0, count) + rest) << count;
     }
+    CommandSet typed = sampleSet();  // nothing typed becomes "?" after a restart
+    typed.AppTitle = QStringLiteral(u"\u0414\u0435\u043A\u043E\u0434\u0435\u0440 \u20AC");
+    CommandSet loaded;
+    ASSERT_TRUE(CommandSetFile::save(path, typed) && CommandSetFile::load(path, loaded));
+    EXPECT_EQ(loaded, typed);
     CommandSet set = sampleSet();  // a missing file changes nothing
     EXPECT_FALSE(CommandSetFile::load(dir.filePath(QStringLiteral("none.ini")), set));
     EXPECT_EQ(set, sampleSet());
