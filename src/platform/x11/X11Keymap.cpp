@@ -195,14 +195,14 @@ KeyCode X11Keymap::modifierKey(unsigned bit) const {
 }
 
 std::vector<KeyCode> X11Keymap::spareKeycodes() const {
-    // Programs that work with scan codes give a key to a keycode only when they know it.
-    // Wine 8 hands out the Windows virtual keys it has left, in keycode order, to the
-    // keycodes whose symbols it does not know; in the usual evdev map they run out near
-    // keycode 162, and it drops the keys of every keycode above (so spares such as 183
-    // type nothing there). The keycodes below 136 (the Linux key codes below 128, the
-    // classic PC keyboard) get one in any map, so those spares are the ones used when
-    // the map has any; more characters than they hold are typed in several rounds.
-    constexpr int ClassicKeycodesEnd = 162;
+    // Wine 8 gives each keycode whose keysym it does not know a Windows virtual key from
+    // a small pool, in keycode order, when it reads the map. With the usual evdev map the
+    // spares below 136 (the Linux key codes below 128: the classic PC keyboard) get
+    // character keys, the next ones function keys F19 to F24, and from about keycode 162
+    // on none at all, so Wine drops their keys (spares such as 183 typed nothing). The
+    // lowest keycodes are served first in any map; so when the map has spares in that
+    // range only those are used, and more characters than they hold go in several rounds.
+    constexpr int ClassicKeycodesEnd = 136;
     std::vector<KeyCode> spare;
     // Keycode 8 stands for the kernel's reserved key 0, which some programs ignore.
     for (int kc = std::max(9, static_cast<int>(xkb_->min_key_code)); kc <= xkb_->max_key_code;
