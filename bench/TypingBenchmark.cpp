@@ -1,9 +1,11 @@
 // Typing rate of the standard key path (XTest) against `xdotool type --delay 0`: both
 // type the same 1000 characters into the same recording window, one after the other,
 // in one run. The rate counts from the call until the window has received the last
-// key, so keys that are queued but not yet delivered do not count as typed.
+// key, so keys that are queued but not yet delivered do not count as typed. Under
+// scripts/with-wine the same follows with the Windows target window under Wine, whose
+// log is read as it grows (it has no time stamps).
 //
-// Run on a desktop: scripts/with-display build/bench/bench_typing [rounds]
+// Run on a desktop: scripts/with-display [scripts/with-wine] build/bench/bench_typing [rounds]
 #include <X11/Xlib.h>
 #include <signal.h>
 #include <spawn.h>
@@ -106,6 +108,45 @@ Arrival awaitText(const std::string& log, std::size_t from, std::size_t length) 
     }
 }
 
+// The Wine target's log (it has no time stamps), read as it grows: `text` collects the
+// characters of the lines completed since the last `clear`.
+struct WineLog {
+    explicit WineLog(const std::string& path) : in(path) {}
+    void poll() {
+        char buffer[4096];
+        do {
+            in.clear();
+            in.read(buffer, sizeof buffer);
+            pending.append(buffer, static_cast<std::size_t>(in.gcount()));
+        } while (in.gcount() > 0);
+        in.clear();  // at the end for now; more may come
+        for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
+            unsigned code = 0;
+            if (std::sscanf(pending.c_str(), "char U+%x", &code) == 1 && end > 0) {
+                text += code < 0x80 ? static_cast<char>(code) : '?';
+            }
+            pending.erase(0, end + 1);
+        }
+    }
+    std::ifstream in;
+    std::string pending, text;
+};
+
+// Waits until `length` characters have arrived in the Wine target's log (at most 60 s);
+// the arrival time is when that was seen.
+Arrival awaitWine(WineLog& log, std::size_t length) {
+    const long long deadline = nowNs() + 60000000000LL;
+    while (log.poll(), log.text.size() < length && nowNs() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    Arrival arrival;
+    arrival.lastNs = nowNs();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // anything more after it
+    log.poll();
+    arrival.text = log.text;
+    return arrival;
+}
+
 pid_t spawn(const std::vector<std::string>& args) {
     std::vector<std::string> copy = args;
     std::vector<char*> argv;
@@ -128,6 +169,72 @@ struct Result {
 void report(const char* who, const Result& r) {
     std::printf("  %-26s %8.0f characters/s   %s\n", who, r.keysPerSecond,
                 r.exact ? "all arrived in order" : "LOST OR REORDERED");
+}
+
+// The same into the Windows target under Wine (tools/wintarget), when scripts/with-wine
+// has set Wine up; true when Keyrelay's text arrived exactly in every round or Wine is
+// not there.
+bool typeIntoWine(keyrelay::X11WindowSystem& windows, keyrelay::XTestKeyInjector& keys,
+                  const std::string& text, int rounds, const std::string& folder) {
+    const char* wineTarget = std::getenv("KEYRELAY_WIN_TARGET");
+    if (wineTarget == nullptr || std::getenv("WINEPREFIX") == nullptr) {
+        std::printf("Wine target: skipped (run through scripts/with-wine)\n");
+        return true;
+    }
+    std::printf("Typing the same into the Windows target under Wine, %d round(s)\n", rounds);
+    std::vector<double> ours, theirs;
+    bool allExact = true;
+    for (int round = 1; round <= rounds; ++round) {
+        std::printf("round %d\n", round);
+        Result results[2];
+        for (int who = 0; who < 2; ++who) {
+            // A new target each time: Wine's text box takes longer for each character the
+            // longer its text, which would favour whoever types first.
+            const std::string log = folder + "/wine" + std::to_string(round * 2 + who) + ".log";
+            const std::string title = "Keyrelay typing benchmark (Wine)";
+            const pid_t target = spawn({"wine", wineTarget, "Z:" + log, title});
+            keyrelay::WindowHandle window = 0;
+            for (int i = 0; i < 300 && window == 0; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                for (const auto& w : windows.topLevelWindows()) {
+                    window = w.title == title && std::filesystem::exists(log) ? w.handle : window;
+                }
+            }
+            if (window == 0) {
+                std::fprintf(stderr, "the Wine target window did not appear\n");
+                return false;
+            }
+            windows.activate(window);
+            WineLog wineLog(log);
+            const long long start = nowNs();
+            if (who == 0) {
+                keys.sendKeys(text);
+            } else {
+                waitpid(spawn({"xdotool", "type", "--delay", "0", "--", text}), nullptr, 0);
+            }
+            const Arrival arrival = awaitWine(wineLog, text.size());
+            results[who] = {1e9 * static_cast<double>(text.size()) /
+                                static_cast<double>(arrival.lastNs - start),
+                            arrival.text == text};
+            kill(target, SIGTERM);
+            waitpid(target, nullptr, 0);
+        }
+        report("keyrelay standard path", results[0]);
+        report("xdotool type --delay 0", results[1]);
+        std::printf("  ratio %.1fx\n", results[0].keysPerSecond / results[1].keysPerSecond);
+        ours.push_back(results[0].keysPerSecond);
+        theirs.push_back(results[1].keysPerSecond);
+        allExact = allExact && results[0].exact;
+    }
+    std::sort(ours.begin(), ours.end());
+    std::sort(theirs.begin(), theirs.end());
+    const double ourMedian = ours[ours.size() / 2], theirMedian = theirs[theirs.size() / 2];
+    std::printf(
+        "Wine median: keyrelay %.0f characters/s, xdotool %.0f characters/s, ratio %.1fx; "
+        "keyrelay %s\n",
+        ourMedian, theirMedian, ourMedian / theirMedian,
+        allExact ? "typed every character in order" : "LOST OR REORDERED characters");
+    return allExact;
 }
 
 }  // namespace
@@ -212,8 +319,9 @@ int main(int argc, char* argv[]) {
 
         kill(target, SIGTERM);
         waitpid(target, nullptr, 0);
+        const bool wineExact = typeIntoWine(windows, keys, text, rounds, folder);
         std::filesystem::remove_all(folder);
-        return allExact && ourMedian >= 4 * theirMedian ? 0 : 1;
+        return allExact && wineExact && ourMedian >= 4 * theirMedian ? 0 : 1;
     } catch (const PlatformError& e) {
         std::fprintf(stderr, "Error %ld: %s\n", e.number(), e.description().c_str());
         std::filesystem::remove_all(folder);

@@ -169,6 +169,75 @@ QStringList EndToEnd::skimsimReceived() const {
     return text.split('\n').filter(" < ").replaceInStrings(QRegularExpression(".* < "), "");
 }
 
+void WineEndToEnd::SetUp() {
+    if (qEnvironmentVariableIsEmpty("WINEPREFIX") ||
+        qEnvironmentVariableIsEmpty("KEYRELAY_WIN_TARGET")) {
+        const char* why = "WINEPREFIX or KEYRELAY_WIN_TARGET unset: run through scripts/with-wine";
+        if (qEnvironmentVariable("KEYRELAY_REQUIRE_WINE") == "1") {
+            GTEST_FAIL() << why;
+        }
+        GTEST_SKIP() << why;
+    }
+}
+
+void WineEndToEnd::TearDown() {
+    for (const unsigned long window : targetWindows) {
+        askToClose(window);  // a target started minimised is not a child of ours
+    }
+    for (const auto& target : targets) {
+        target->kill();
+        target->waitForFinished(5000);
+    }
+    EndToEnd::TearDown();
+}
+
+unsigned long WineEndToEnd::startTarget(const QString& title, bool minimised) {
+    QProcess& target = *targets.emplace_back(std::make_unique<QProcess>());
+    // Never pipes: Wine's helper processes would inherit them and keep them open.
+    target.setStandardInputFile(QProcess::nullDevice());
+    target.setStandardOutputFile(QProcess::nullDevice());
+    target.setStandardErrorFile(QProcess::nullDevice());
+    const QStringList start = minimised ? QStringList{"start", "/min", "/unix"} : QStringList{};
+    target.start("wine", start + QStringList{qEnvironmentVariable("KEYRELAY_WIN_TARGET"),
+                                             "Z:" + path(title + ".log"), title});
+    unsigned long window = 0;
+    const auto shown = [&] {  // a minimised window is not visible
+        const QString ids = run("xdotool", {"search", "--name", "^" + title + "$"});
+        return received(title) == "" && (window = ids.section('\n', 0, 0).toULong()) != 0;
+    };
+    eventually(shown, 30);
+    return targetWindows.emplace_back(window);
+}
+
+QString WineEndToEnd::received(const QString& title) const {
+    QFile file(path(title + ".log"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return "(no log)";
+    }
+    QString text;
+    const auto flags = [](const QStringList& f) {
+        return QString(f[3].endsWith('1') ? "+" : "") + (f[4].endsWith('1') ? "^" : "") +
+               (f[5].endsWith('1') ? "%" : "");
+    };
+    for (const QString& line : QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)) {
+        const QStringList f = line.split(' ');
+        const char32_t code = f.value(1).mid(2).toUInt(nullptr, 16);
+        const uint key = f.value(2).mid(5).toUInt(nullptr, 16);
+        if (f[0] == "char" || f[0] == "syschar") {
+            text += (f[0] == "syschar" ? "%" : "") +
+                    (code < 0x20 || code == 0x7F
+                         ? QString("<%1>").arg(static_cast<uint>(code), 2, 16, QChar('0')).toUpper()
+                         : QString::fromUcs4(&code, 1));
+        } else if (line.startsWith("key down") &&
+                   ((key >= 0x21 && key <= 0x2E) || (key >= 0x70 && key <= 0x87))) {
+            text += flags(f) + QString("{%1}").arg(key, 2, 16, QChar('0')).toUpper();
+        } else if (f[0] == "dialog") {
+            text += "[" + line.mid(7) + "]";
+        }
+    }
+    return text;
+}
+
 QStringList ProgramCopy::savedLines(const QString& name) const {
     QFile file(path(name));
     QStringList lines =

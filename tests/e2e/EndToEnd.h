@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace keyrelay::e2e {
 
@@ -73,6 +75,26 @@ protected:
     QStringList skimsimReceived() const;
 
     QProcess skimsim;
+};
+
+// The program with Windows targets: keyrelay_wintarget windows under Wine that log what they
+// receive (tools/wintarget). scripts/with-wine sets Wine up around ctest; without it the
+// test is skipped, or fails when KEYRELAY_REQUIRE_WINE=1.
+class WineEndToEnd : public EndToEnd {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Starts a target titled `title` (minimised through Wine's "start /min" when asked),
+    // logging to "<title>.log", and waits for its window.
+    unsigned long startTarget(const QString& title, bool minimised = false);
+    // What target `title` received, in order: the characters ("<0D>" for a control character,
+    // "%x" for one typed with Alt), "{25}" for a key down of a key that types nothing
+    // (navigation and function keys, after "+", "^", "%" for the modifiers held) and the
+    // dialog's events ("[open]", "[text 14025.0]", "[closed]").
+    QString received(const QString& title) const;
+
+    std::vector<std::unique_ptr<QProcess>> targets;
+    std::vector<unsigned long> targetWindows;
 };
 
 }  // namespace keyrelay::e2e

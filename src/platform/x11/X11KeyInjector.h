@@ -53,9 +53,12 @@ private:
     void typeSegment(const std::vector<Planned>& segment, const X11Keymap& keymap,
                      const RunState& run, const std::vector<KeySym>& missing);
     void holdModifiers(unsigned wanted, const X11Keymap& keymap, const RunState& run);
+    // Makes sure the program with the focus hears of the keyboard map change that follows.
+    void primeFocusedProgram(const X11Keymap& keymap, const RunState& run);
 
     std::shared_ptr<X11Display> display_;
     unsigned held_ = 0;
+    long pings_ = 0;
 };
 
 }  // namespace keyrelay

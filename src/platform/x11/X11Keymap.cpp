@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 #include "platform/PlatformError.h"
 
@@ -54,8 +55,12 @@ X11Keymap::X11Keymap(Display* display, unsigned activeModifiers, int group)
             break;
         }
     }
-    // Index every keysym, unshifted levels of all keys before shifted ones, lower
-    // keycodes first; keys whose level needs a modifier we cannot press are left out.
+    // Index every keysym the way a typist reaches it: keys of the main block before any
+    // other key (a keysym that the main block has only shifted is typed there, not on a
+    // keypad or extra key that has it unshifted: Wine, for one, maps the keypad's and the
+    // extra keys' parentheses to no Windows key and drops them); within each, unshifted
+    // levels of all keys before shifted ones, lower keycodes first. Keys whose level needs
+    // a modifier we cannot press are left out.
     int maxWidth = 0;
     for (int kc = xkb_->min_key_code; kc <= xkb_->max_key_code; ++kc) {
         if (XkbKeyNumGroups(xkb_, kc) > 0) {
@@ -63,24 +68,47 @@ X11Keymap::X11Keymap(Display* display, unsigned activeModifiers, int group)
                                               xkb_, kc, groupOf(static_cast<KeyCode>(kc)))));
         }
     }
-    for (int level = 0; level < maxWidth; ++level) {
-        for (int kc = xkb_->min_key_code; kc <= xkb_->max_key_code; ++kc) {
-            if (XkbKeyNumGroups(xkb_, kc) == 0) {
-                continue;
-            }
-            int g = groupOf(static_cast<KeyCode>(kc));
-            if (level >= XkbKeyGroupWidth(xkb_, kc, g)) {
-                continue;
-            }
-            KeySym sym = XkbKeySymEntry(xkb_, kc, level, g);
-            if (sym == NoSymbol || index_.count(sym) != 0) {
-                continue;
-            }
-            if (auto mods = modifiersForLevel(*XkbKeyKeyType(xkb_, kc, g), level)) {
-                index_.emplace(sym, X11Key{static_cast<KeyCode>(kc), *mods});
+    XkbGetNames(display, XkbKeyNamesMask, xkb_);
+    for (bool mainBlock : {true, false}) {
+        for (int level = 0; level < maxWidth; ++level) {
+            for (int kc = xkb_->min_key_code; kc <= xkb_->max_key_code; ++kc) {
+                if (XkbKeyNumGroups(xkb_, kc) == 0 ||
+                    isMainBlockKey(static_cast<KeyCode>(kc)) != mainBlock) {
+                    continue;
+                }
+                int g = groupOf(static_cast<KeyCode>(kc));
+                if (level >= XkbKeyGroupWidth(xkb_, kc, g)) {
+                    continue;
+                }
+                KeySym sym = XkbKeySymEntry(xkb_, kc, level, g);
+                if (sym == NoSymbol || index_.count(sym) != 0) {
+                    continue;
+                }
+                if (auto mods = modifiersForLevel(*XkbKeyKeyType(xkb_, kc, g), level)) {
+                    index_.emplace(sym, X11Key{static_cast<KeyCode>(kc), *mods});
+                }
             }
         }
     }
+}
+
+bool X11Keymap::isMainBlockKey(KeyCode keycode) const {
+    // The XKB names of the alphanumeric block: rows E (digits) to B, <TLDE>, <BKSL>,
+    // <LSGT> and the space bar; the same whatever the keycodes of the keyboard.
+    if (xkb_->names == nullptr || xkb_->names->keys == nullptr) {
+        return false;
+    }
+    const char* name = xkb_->names->keys[keycode].name;
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (name[0] == 'A' && name[1] >= 'B' && name[1] <= 'E' && digit(name[2]) && digit(name[3])) {
+        return true;
+    }
+    for (const char* block : {"TLDE", "BKSL", "LSGT", "SPCE"}) {
+        if (std::strncmp(name, block, XkbKeyNameLength) == 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 X11Keymap::~X11Keymap() {
@@ -167,6 +195,14 @@ KeyCode X11Keymap::modifierKey(unsigned bit) const {
 }
 
 std::vector<KeyCode> X11Keymap::spareKeycodes() const {
+    // Wine 8 gives each keycode whose keysym it does not know a Windows virtual key from
+    // a small pool, in keycode order, when it reads the map. With the usual evdev map the
+    // spares below 136 (the Linux key codes below 128: the classic PC keyboard) get
+    // character keys, the next ones function keys F19 to F24, and from about keycode 162
+    // on none at all, so Wine drops their keys (spares such as 183 typed nothing). The
+    // lowest keycodes are served first in any map; so when the map has spares in that
+    // range only those are used, and more characters than they hold go in several rounds.
+    constexpr int ClassicKeycodesEnd = 136;
     std::vector<KeyCode> spare;
     // Keycode 8 stands for the kernel's reserved key 0, which some programs ignore.
     for (int kc = std::max(9, static_cast<int>(xkb_->min_key_code)); kc <= xkb_->max_key_code;
@@ -174,6 +210,11 @@ std::vector<KeyCode> X11Keymap::spareKeycodes() const {
         if (XkbKeyNumGroups(xkb_, kc) == 0 && xkb_->map->modmap[kc] == 0) {
             spare.push_back(static_cast<KeyCode>(kc));
         }
+    }
+    auto classicEnd = std::find_if(spare.begin(), spare.end(),
+                                   [](KeyCode kc) { return kc >= ClassicKeycodesEnd; });
+    if (classicEnd != spare.begin()) {
+        spare.erase(classicEnd, spare.end());
     }
     return spare;
 }

@@ -22,8 +22,9 @@ struct X11Key {
 // spare (no symbols, no modifier) for characters the map lacks.
 //
 // Levels follow the keys' XKB types, so the answer holds for any layout: a keysym is
-// looked up in the unshifted level of every key first, then the shifted level, then
-// the AltGr levels.
+// looked up on the keys of the main (alphanumeric) block first, there in the unshifted
+// level of every key, then the shifted level, then the AltGr levels; then likewise on
+// the other keys (keypad, extra keys).
 class X11Keymap {
 public:
     // Reads the map of the core keyboard. `activeModifiers` are modifiers that stay in
@@ -45,7 +46,8 @@ public:
     // The real modifier of the Alt key (usually Mod1Mask), 0 when there is none.
     unsigned altMask() const { return altMask_; }
 
-    // Keycodes without symbols and modifiers, lowest first.
+    // Keycodes without symbols and modifiers, lowest first; only those of the classic
+    // PC keyboard's range when it has any (see the definition).
     std::vector<KeyCode> spareKeycodes() const;
 
     // True for the keysyms of keys that change levels only while held (Shift_L,
@@ -63,6 +65,7 @@ private:
     int levelOf(const XkbKeyTypeRec& type, unsigned modifiers) const;
     std::optional<unsigned> modifiersForLevel(const XkbKeyTypeRec& type, int level) const;
     KeySym firstSymbol(KeyCode keycode) const;
+    bool isMainBlockKey(KeyCode keycode) const;
 
     XkbDescPtr xkb_;
     unsigned activeModifiers_;

@@ -16,15 +16,10 @@ X11SpareKeys::X11SpareKeys(Display* display, const std::vector<KeySym>& keysyms,
         throw PlatformError(errors::DeviceUnavailable,
                             "The keyboard map has no free key for the characters it lacks");
     }
-    // The spares closest together: the change rewrites every key between the first and
-    // the last one (the keys in between unchanged).
+    // The first spares as given, lowest first: programs that map keycodes to keys of
+    // their own (Wine) serve the lowest keycodes first. The change rewrites every key
+    // between the first and the last one (the keys in between unchanged).
     std::size_t n = keysyms.size();
-    std::size_t first = 0;
-    for (std::size_t i = 1; i + n <= spares.size(); ++i) {
-        if (spares[i + n - 1] - spares[i] < spares[first + n - 1] - spares[first]) {
-            first = i;
-        }
-    }
     constexpr unsigned parts = XkbKeyTypesMask | XkbKeySymsMask;
     original_ = XkbGetMap(display_, parts, XkbUseCoreKbd);
     XkbDescPtr changed = XkbGetMap(display_, parts, XkbUseCoreKbd);
@@ -36,7 +31,7 @@ X11SpareKeys::X11SpareKeys(Display* display, const std::vector<KeySym>& keysyms,
         throw PlatformError(errors::DeviceUnavailable, "Cannot read the keyboard map");
     }
     for (std::size_t i = 0; i < n; ++i) {
-        KeyCode kc = spares[first + i];
+        KeyCode kc = spares[i];
         KeySym* syms = XkbResizeKeySyms(changed, kc, 1);
         syms[0] = keysyms[i];
         XkbSymMapRec& map = changed->map->key_sym_map[kc];
@@ -47,8 +42,8 @@ X11SpareKeys::X11SpareKeys(Display* display, const std::vector<KeySym>& keysyms,
         bound_[keysyms[i]] = kc;
     }
     range_.changed = XkbKeySymsMask;
-    range_.first_key_sym = spares[first];
-    range_.num_key_syms = static_cast<unsigned char>(spares[first + n - 1] - spares[first] + 1);
+    range_.first_key_sym = spares[0];
+    range_.num_key_syms = static_cast<unsigned char>(spares[n - 1] - spares[0] + 1);
     X11ErrorTrap trap(display_);
     bool sent = XkbChangeMap(display_, changed, &range_);
     XkbFreeKeyboard(changed, 0, True);

@@ -17,9 +17,8 @@ namespace keyrelay {
 // ONE change, and the map is restored in one change after the keys have been handled.
 class X11SpareKeys {
 public:
-    // Binds keysyms[i] to a spare keycode, choosing spares close together so that the
-    // change covers a short range of keys. At most `spares.size()` keysyms. Throws
-    // PlatformError when the server refuses the change.
+    // Binds keysyms[i] to spares[i] (`spares` lowest first, as X11Keymap gives them). At
+    // most `spares.size()` keysyms. Throws PlatformError when the server refuses the change.
     X11SpareKeys(Display* display, const std::vector<KeySym>& keysyms,
                  const std::vector<KeyCode>& spares);
     // Restores the map if restore() has not run.

@@ -128,11 +128,12 @@ void X11WindowSystem::activate(WindowHandle handle) {
                                     (trap.failed() ? trap.describe() : "it has gone"));
         }
     }
-    if (display_->windowManagerRunning()) {
-        activateThroughWindowManager(window);
-    } else {
+    if (!display_->windowManagerRunning()) {
         activateDirectly(window);
+        waitForFocus(window);
+        return;
     }
+    const bool restored = activateThroughWindowManager(window);
     // The keys that follow an activation go to whichever window has the focus when the
     // server handles them. With a window manager the activation is a request that it
     // carries out in its own time (about 2 ms under openbox), so keys sent at once could
@@ -141,16 +142,35 @@ void X11WindowSystem::activate(WindowHandle handle) {
     // stealing prevention) costs the bound and nothing else: the caller cannot tell a
     // slow window manager from a refusal, and typing into the previous window is what
     // the other platform does in that case too.
-    waitForFocus(window);
+    if (waitForFocus(window) && restored) {
+        // A Wine program activated while it still counts itself minimised leaves the
+        // keyboard focus on its main window, not on the control that had it, once it is
+        // restored: Wine's notepad then drops every key, however often it is activated
+        // again. It hands the focus on properly when it is activated after losing it, so
+        // the focus goes to the root window for a moment and the window is activated again.
+        X11ErrorTrap trap(dpy);
+        XSetInputFocus(dpy, display_->root(), RevertToPointerRoot, CurrentTime);
+        requestActivation(window);
+        trap.check("Cannot activate window " + hex(window));
+        waitForFocus(window);
+    }
 }
 
-void X11WindowSystem::activateThroughWindowManager(::Window window) {
+bool X11WindowSystem::activateThroughWindowManager(::Window window) {
     Display* dpy = display_->get();
     X11ErrorTrap trap(dpy);
+    bool iconic = false;
     if (auto state = display_->wmState(window); state && *state == IconicState) {
         // Mapping an iconic client asks the window manager to restore it.
         XMapWindow(dpy, window);
+        iconic = true;
     }
+    requestActivation(window);
+    trap.check("Cannot activate window " + hex(window));
+    return iconic;
+}
+
+void X11WindowSystem::requestActivation(::Window window) {
     XEvent event = {};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
@@ -159,9 +179,8 @@ void X11WindowSystem::activateThroughWindowManager(::Window window) {
     event.xclient.data.l[0] = 2;  // source indication: a pager, which is always obeyed
     event.xclient.data.l[1] = CurrentTime;
     event.xclient.data.l[2] = 0;
-    XSendEvent(dpy, display_->root(), False, SubstructureRedirectMask | SubstructureNotifyMask,
-               &event);
-    trap.check("Cannot activate window " + hex(window));
+    XSendEvent(display_->get(), display_->root(), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
 void X11WindowSystem::activateDirectly(::Window window) {

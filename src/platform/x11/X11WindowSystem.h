@@ -30,7 +30,9 @@ public:
 private:
     std::vector<::Window> clientsFromTree();
     ::Window clientInside(::Window frame);
-    void activateThroughWindowManager(::Window window);
+    // Returns true when the window was minimised and is being restored.
+    bool activateThroughWindowManager(::Window window);
+    void requestActivation(::Window window);
     void activateDirectly(::Window window);
     bool waitForFocus(::Window window);
 

@@ -236,6 +236,42 @@ TEST_F(X11DesktopTest, EveryStrokeArrivesInOrderWithItsModifiersOnBothPaths) {
     EXPECT_FALSE(capsLocked()) << "CapsLock in the string toggles the lock";
 }
 
+// Each character goes out on the key a typist would use, and the characters the map
+// lacks on its lowest spare keycodes: Wine drops the keys of the extra keys 187/188
+// (the other parentheses) and of keycodes past about 162, such as the spares 183/184.
+// Keycodes of the test display's map (pc105, us, evdev).
+TEST_F(X11DesktopTest, CharactersGoOutOnMainBlockKeysAndTheLowestSpareKeycodes) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"{(}{)}", "18+S 19+S"},
+        {"<1a", "94 10 38"},
+        {"C[éñ]D", "54+S 34 93 97 35 40+S"},
+        {"é ñ ü ° € “ ”", "93 65 97 65 103 65 120 65 132 65 93 65 97"},
+        // More characters than those spares: a second round of the map, from the lowest.
+        {"αβγδεζηθι", "93 97 103 120 132 93 97 103 120"},
+    };
+    TestWindow window("Keyrelay key choice");
+    activate(window.handle());
+    for (const auto& [text, expected] : cases) {
+        SCOPED_TRACE(text);
+        std::size_t before = window.lines("key press ").size();
+        window.typed([&] { standard_.sendKeys(text); });
+        Strings presses = window.lines("key press ");
+        std::string keys;
+        for (auto line = presses.begin() + static_cast<long>(before); line != presses.end();
+             ++line) {
+            unsigned keycode = 0, state = 0;
+            unsigned long keysym = 0;
+            std::sscanf(line->c_str(), "keycode=%u keysym=0x%lx state=0x%x", &keycode, &keysym,
+                        &state);
+            if (!X11Keymap::isHeldModifier(keysym)) {
+                keys += (keys.empty() ? "" : " ") + std::to_string(keycode) +
+                        (state & ShiftMask ? "+S" : "");
+            }
+        }
+        EXPECT_EQ(keys, expected);
+    }
+}
+
 // xterm accepts synthetic events only when told to. What is typed reaches the program
 // reading the terminal; Ctrl+D at the start of a line ends it, and the xterm with it.
 TEST_F(X11DesktopTest, TextTypedIntoAnXtermReachesItsProgram) {
