@@ -229,7 +229,8 @@ bool Apps::eventFilter(QObject* watched, QEvent* event) {
 void Apps::Text1_LostFocus(int index) {
     const QString path = Text1[index]->text();
     if (!path.isEmpty()) {
-        const QFileInfo file(LaunchRules::localPath(path));
+        const QFileInfo file(LaunchRules::hostPath(
+            path, QString::fromStdString(ctx.platform.processes.winePrefix())));
         if (!file.exists() || file.isDir()) {
             ctx.platform.dialogs.message((path + QStringLiteral(" not found.")).toStdString());
             Text1[index]->setFocus(Qt::OtherFocusReason);

@@ -1,5 +1,7 @@
 #include "launcher/LaunchRules.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 
@@ -15,6 +17,37 @@ qsizetype lastSeparator(QStringView path) {
     return std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
 }
 
+QString withSlashes(QStringView path) {
+    QString local = path.toString();
+    local.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return local;
+}
+
+bool startsWithDrive(QStringView path) {
+    return path.size() >= 2 && path[1] == QLatin1Char(':') && path[0].isLetter() &&
+           path[0].unicode() < 0x80;
+}
+
+// `root` followed by the parts of `rest`, each spelled as an existing entry of its folder
+// that matches it ignoring letter case, when it does not exist as written.
+QString matchingCase(QString path, QStringView rest) {
+    for (QStringView part : rest.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        QString next = path + QLatin1Char('/') + part.toString();
+        if (!QFileInfo::exists(next)) {
+            const QStringList entries =
+                QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+            for (const QString& entry : entries) {
+                if (entry.compare(part, Qt::CaseInsensitive) == 0) {
+                    next = path + QLatin1Char('/') + entry;
+                    break;
+                }
+            }
+        }
+        path = next;
+    }
+    return rest.isEmpty() || rest.endsWith(QLatin1Char('/')) ? path + QLatin1Char('/') : path;
+}
+
 }  // namespace
 
 bool LaunchRules::hasSeparator(QStringView path) {
@@ -23,17 +56,20 @@ bool LaunchRules::hasSeparator(QStringView path) {
 
 QString LaunchRules::folderOf(QStringView path) {
     const qsizetype at = lastSeparator(path);
-    return at < 0 ? QString() : localPath(path.left(at + 1));
+    return at < 0 ? QString() : withSlashes(path.left(at + 1));
 }
 
 QString LaunchRules::fileOf(QStringView path) {
     return path.mid(lastSeparator(path) + 1).left(MaxFileNameLength).toString();
 }
 
-QString LaunchRules::localPath(QStringView path) {
-    QString local = path.toString();
-    local.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return local;
+QString LaunchRules::hostPath(QStringView path, const QString& winePrefix) {
+    if (winePrefix.isEmpty() || !startsWithDrive(path)) {
+        return withSlashes(path);
+    }
+    const QString drive =
+        winePrefix + QStringLiteral("/dosdevices/") + path[0].toLower() + QLatin1Char(':');
+    return matchingCase(drive, withSlashes(path.mid(2)));
 }
 
 bool LaunchRules::isSkimmer(QStringView path) {

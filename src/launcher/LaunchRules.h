@@ -27,8 +27,13 @@ public:
     // The text after the last separator, at most MaxFileNameLength characters; the whole
     // path when there is no separator.
     static QString fileOf(QStringView path);
-    // The path as the local file system names it ("\" written as "/").
-    static QString localPath(QStringView path);
+    // The path as this system names it, every "\" written as "/". With a Wine prefix (on
+    // a system that runs Windows programs under Wine), a path that starts with a drive
+    // letter ("C:\...", "c:/...") names that drive in the prefix, as winepath does:
+    // "<prefix>/dosdevices/c:/...". Windows ignores letter case, so each part of such a
+    // path that does not exist as written takes the spelling of the entry that matches
+    // it, and a launch list made on Windows works unchanged.
+    static QString hostPath(QStringView path, const QString& winePrefix);
 
     // The decoder ("CWSKIMMER") or the receiver ("HDSDR") in any letter case.
     static bool isSkimmer(QStringView path);

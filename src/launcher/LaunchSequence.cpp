@@ -52,8 +52,8 @@ void LaunchSequence::run() {
 }
 
 bool LaunchSequence::start(const LaunchRow& row) {
-    const QString file = LaunchRules::fileOf(row.path);
-    if (delivery_.IsProcessRunning(file)) {
+    // A Windows program under Wine runs under its .exe name, whatever path started it.
+    if (delivery_.IsProcessRunning(LaunchRules::fileOf(row.path))) {
         return false;
     }
     // Programs are started with their folder as working folder; this program's own working
@@ -61,12 +61,17 @@ bool LaunchSequence::start(const LaunchRow& row) {
     const WindowState windowState = LaunchRules::startsMinimized(row.path, row.minimize)
                                         ? WindowState::Minimized
                                         : WindowState::Normal;
+    Processes& processes = platform_.processes;
+    const QString local =
+        LaunchRules::hostPath(row.path, QString::fromStdString(processes.winePrefix()));
     try {
-        platform_.processes.start(LaunchRules::folderOf(row.path).toStdString(), file.toStdString(),
-                                  row.param.toStdString(), windowState);
-    } catch (const PlatformError&) {
-        // The launch shows no message: a program that cannot be started is skipped and
-        // its wait still runs, so the programs after it start as planned.
+        processes.start(LaunchRules::folderOf(local).toStdString(),
+                        LaunchRules::fileOf(local).toStdString(), row.param.toStdString(),
+                        windowState);
+    } catch (const PlatformError& e) {
+        // The user learns why the program is missing; after the OK the launch goes on and
+        // the row's wait still runs, so the programs after it start as planned.
+        platform_.dialogs.message(StartFailure + row.path.toStdString() + "\": " + e.description());
     }
     return true;
 }

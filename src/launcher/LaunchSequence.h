@@ -23,7 +23,8 @@ class Delivery;
 //      only at the row's path: an excluded row still clicks a window that exists;
 //   3. at the end (also after Cancel): LaunchCancel is cleared, the window is closed, and
 //      unless the program is ending the main window's auto-start options are applied.
-// A platform operation that fails skips its step; the launch reports nothing.
+// A platform operation that fails skips its step; only a program that cannot be started
+// is reported (StartFailure, the row's path and the reason), and the launch goes on.
 class LaunchSequence {
 public:
     // Pause before a minimise click, and the click points relative to the window.
@@ -31,6 +32,8 @@ public:
     static constexpr int FocusClickX = 25;
     static constexpr int FocusClickY = 70;
     static constexpr int MinimiseClickY = 10;
+    // Opens the message about a program that cannot be started.
+    static constexpr const char* StartFailure = "Could not start \"";
 
     LaunchSequence(ProgramState& state, Platform& platform, Delivery& delivery,
                    LaunchSequenceTarget& target);

@@ -24,9 +24,15 @@ public:
     // Starts `file` (a name or path, resolved against `folder`) with the command-line
     // `parameters` (may be empty; blanks separate arguments, double quotes group
     // them) and `folder` as its working directory. Does not wait for the program.
-    // Throws PlatformError when the program cannot be started.
+    // On a system that runs Windows programs under Wine, a file named "*.exe" is started
+    // through Wine. Throws PlatformError when the program cannot be started.
     virtual void start(const std::string& folder, const std::string& file,
                        const std::string& parameters, WindowState state) = 0;
+
+    // Where the drives of Windows programs lie on a system that runs them under Wine: the
+    // Wine prefix folder, whose "dosdevices" folder holds one entry per drive ("c:").
+    // Empty on Windows, whose paths name its own drives.
+    virtual std::string winePrefix() { return {}; }
 };
 
 }  // namespace keyrelay

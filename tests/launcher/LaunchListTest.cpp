@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <array>
 
 namespace keyrelay {
 namespace {
@@ -125,6 +126,26 @@ TEST(LaunchRules, HowARowIsStarted) {
         EXPECT_EQ(LaunchRules::startsMinimized(p, true), minimised);
         EXPECT_FALSE(LaunchRules::startsMinimized(p, false));
         EXPECT_EQ(LaunchRules::waitMs(QString::fromLatin1(wait)), ms);
+    }
+}
+
+// A path as this system names it: with a Wine prefix, drive letters lie in the prefix.
+// (AppsWineTest has the letter case matched against a real prefix.)
+TEST(LaunchRules, DriveLettersNameTheWinePrefix) {
+    const std::vector<std::array<const char*, 3>> cases = {
+        // path, Wine prefix (none on Windows), host path
+        {"C:\\Ham\\keyer.exe", "", "C:/Ham/keyer.exe"},
+        {"C:\\Program Files\\Ham\\x.exe", "/w", "/w/dosdevices/c:/Program Files/Ham/x.exe"},
+        {"d:/Radio//HDSDR.EXE", "/w", "/w/dosdevices/d:/Radio/HDSDR.EXE"},
+        {"C:", "/w", "/w/dosdevices/c:/"},
+        {"C:keyer.exe", "/w", "/w/dosdevices/c:/keyer.exe"},
+        {"/opt/a\\b.exe", "/w", "/opt/a/b.exe"},
+        {"1:\\x", "/w", "1:/x"},
+    };
+    for (const auto& [path, prefix, host] : cases) {
+        EXPECT_EQ(LaunchRules::hostPath(QLatin1String(path).toString(), QLatin1String(prefix)),
+                  QLatin1String(host))
+            << path;
     }
 }
 

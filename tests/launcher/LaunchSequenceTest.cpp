@@ -106,6 +106,8 @@ TEST(LaunchSequence, StartsWaitsAndClicksRowByRow) {
         }
         l.sequence.run();
         EXPECT_EQ(l.trace(), trace + " closed auto 01");
+        // Each program that cannot be started is reported; the launch goes on.
+        EXPECT_EQ(l.fake.dialogs.messages().size(), setup == "fail" ? 2u : 0u);
     }
 }
 

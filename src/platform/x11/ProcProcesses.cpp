@@ -150,6 +150,15 @@ std::vector<std::string> ProcProcesses::runningModuleNames() {
     return names;
 }
 
+std::string ProcProcesses::winePrefix() {
+    const char* prefix = std::getenv("WINEPREFIX");
+    if (prefix != nullptr && *prefix != '\0') {
+        return prefix;
+    }
+    const char* home = std::getenv("HOME");
+    return std::string(home != nullptr ? home : "") + "/.wine";
+}
+
 std::vector<std::string> ProcProcesses::splitParameters(const std::string& parameters) {
     std::vector<std::string> args;
     std::string current;
@@ -214,9 +223,7 @@ void ProcProcesses::start(const std::string& folder, const std::string& file,
     }
 
     std::vector<std::string> args;
-    if (access(path.c_str(), X_OK) == 0) {
-        args.push_back(file);
-    } else if (endsWithExe(path)) {
+    if (endsWithExe(path)) {
         std::string wine = findOnPath("wine");
         if (wine.empty()) {
             throw PlatformError(errors::FileNotFound,
@@ -224,6 +231,8 @@ void ProcProcesses::start(const std::string& folder, const std::string& file,
         }
         args = {"wine", path};
         path = wine;
+    } else if (access(path.c_str(), X_OK) == 0) {
+        args.push_back(file);
     } else {
         throw PlatformError(errors::PermissionDenied, "\"" + file + "\" is not executable");
     }

@@ -17,7 +17,8 @@ namespace keyrelay {
 //
 // Programs start detached (their own session, reaped by init), so no zombie is left
 // and the caller's child handling (QProcess) is not disturbed. A program named "*.exe"
-// that is not executable itself is started under Wine.
+// (any letter case) is a Windows program and is started under Wine, whatever its mode:
+// Wine itself makes every .exe it writes executable, yet the system cannot run one.
 class ProcProcesses : public Processes {
 public:
     // Called with the process id of a program started minimised; the window system
@@ -37,6 +38,9 @@ public:
     // The arguments of a parameter text: blanks separate them, double quotes group
     // blanks into one argument and are removed.
     static std::vector<std::string> splitParameters(const std::string& parameters);
+
+    // $WINEPREFIX, or ~/.wine when it is not set: where Wine keeps the drives.
+    std::string winePrefix() override;
 
 private:
     MinimizeRequest minimize_;

@@ -53,6 +53,8 @@ TEST(ProcProcesses, ListsProgramsByTheirNamesAndStartsThem) {
     const std::string home = folder.string(), exe = (folder / "CwSkimmer.exe").string();
     fs::create_directories(folder / "sub");
     std::ofstream(exe) << "MZ not really\n";  // neither it nor the notes are executable
+    fs::copy_file(exe, folder / "Tool.EXE");
+    fs::permissions(folder / "Tool.EXE", fs::perms::owner_all);  // as Wine writes an .exe
     std::ofstream(folder / "notes.txt") << "not a program\n";
     std::ofstream(folder / "garbage") << "\177ELF garbage";
     std::ofstream(folder / "report.sh")
@@ -75,6 +77,7 @@ TEST(ProcProcesses, ListsProgramsByTheirNamesAndStartsThem) {
         {home, (folder / "report.sh").string(), "d", {home, "d"}},
         {home, "sh", "-c \"pwd > o.tmp && mv o.tmp out.txt\"", {home}},   // found on the PATH
         {home, "CwSkimmer.exe", "-x \"y z\"", {home, exe, "-x", "y z"}},  // under Wine
+        {home, "Tool.EXE", "", {home, (folder / "Tool.EXE").string()}},   // executable too
         {home + "/missing", "report.sh", "", failed(errors::FileNotFound)},
         {home, "no-such-program-anywhere", "", failed(errors::FileNotFound)},
         {home, "sub", "", failed(errors::FileNotFound)},  // a folder, not a program
