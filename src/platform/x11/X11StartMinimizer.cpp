@@ -18,7 +18,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr auto WindowWait = std::chrono::seconds(10);  // for the first window to appear
+// For the first window to appear: a Windows program's first start in a Wine prefix, on a
+// busy machine, can take well over ten seconds.
+constexpr auto WindowWait = std::chrono::seconds(60);
 constexpr auto SettleTime = std::chrono::seconds(1);   // iconic this long counts as done
 constexpr auto IconifyWait = std::chrono::seconds(4);  // for the whole iconify attempt
 constexpr auto RepeatEvery = milliseconds(100);
