@@ -92,6 +92,22 @@ TEST_F(PadEndToEnd, YesToTheLaunchersQuestionEndsTheProgram) {
     EXPECT_TRUE(savedLines("CmdPadF.ini").isEmpty());  // still LF ends: not rewritten
 }
 
+// A desktop logout (SIGTERM) in the middle of an edit ends the program as closing its window
+// does: the edit is saved, nothing waits for an answer, and the status is 0.
+TEST_F(EndToEnd, TerminationSignalSavesTheEditUnderWay) {
+    writeFile("CmdPadF.ini", "before\r\n");
+    ASSERT_NE(startProgram(), 0u);
+    user::click(mainWindow,
+                user::menuItem({"File", "Collapse", "Bandscanner", "Edit Start Apps", "Help"}, 1));
+    const QPoint appTitle = user::belowMenu(2000, 750);
+    ASSERT_TRUE(eventually([&] { return user::copyField(mainWindow, appTitle) == "before"; }, 20));
+    run("xdotool", {"type", "after"});  // replaces the selected text
+    ASSERT_TRUE(eventually([&] { return user::copyField(mainWindow, appTitle) == "after"; }, 20));
+    program.terminate();
+    EXPECT_TRUE(endsWithStatus0());
+    EXPECT_EQ(savedLines("CmdPadF.ini").value(0), "after");
+}
+
 TEST(ProgramWithoutDisplay, SaysWhyAndFails) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
