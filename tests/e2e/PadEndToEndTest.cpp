@@ -2,6 +2,7 @@
 // them, writes its setup file when its window is closed, and ends with status 0.
 #include <QDir>
 #include <QFile>
+#include <QThread>
 
 #include "cmdpad/CommandSetFile.h"
 #include "e2e/EndToEnd.h"
@@ -103,9 +104,14 @@ TEST_F(EndToEnd, TerminationSignalSavesTheEditUnderWay) {
     ASSERT_TRUE(eventually([&] { return user::copyField(mainWindow, appTitle) == "before"; }, 20));
     run("xdotool", {"type", "after"});  // replaces the selected text
     ASSERT_TRUE(eventually([&] { return user::copyField(mainWindow, appTitle) == "after"; }, 20));
+    // Another copy in this folder writes the sweep file after the tick had this one read it:
+    // with no one to ask, the other copy's file stays.
+    QThread::sleep(2);
+    writeFile("QsySweep.txt", "other copy\r\n");
     program.terminate();
     EXPECT_TRUE(endsWithStatus0());
     EXPECT_EQ(savedLines("CmdPadF.ini").value(0), "after");
+    EXPECT_EQ(savedLines("QsySweep.txt"), QStringList{"other copy"});
 }
 
 TEST(ProgramWithoutDisplay, SaysWhyAndFails) {
