@@ -61,7 +61,7 @@ bool SettingsWriter::writeAtClose(const QString& path, const QStringList& lines,
 }
 
 QString SettingsWriter::failureText(const QString& path, const QString& reason) {
-    return QStringLiteral("Could not save %1: %2\nThe file keeps what it held before.")
+    return QStringLiteral("Could not save %1: %2\nThe file on disk is left as it was.")
         .arg(path, reason);
 }
 
