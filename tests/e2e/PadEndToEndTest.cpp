@@ -114,6 +114,29 @@ TEST_F(EndToEnd, TerminationSignalSavesTheEditUnderWay) {
     EXPECT_EQ(savedLines("QsySweep.txt"), QStringList{"other copy"});
 }
 
+// The X server going away (the session ends) saves the settings before the process ends.
+TEST(ProgramLosingItsDisplay, SavesItsSettingsFirst) {
+    QProcess xvfb;  // a display of its own, on a free number
+    xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "800x600x24"});
+    ASSERT_TRUE(xvfb.waitForReadyRead(20000));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", ":" + QString::fromLatin1(xvfb.readLine()).trimmed());
+    ProgramCopy copy;
+    copy.writeFile("CmdPadF.ini", "before\r\n");
+    copy.program.setProcessEnvironment(env);
+    copy.program.setWorkingDirectory(copy.dir.path());
+    copy.program.start(QStringLiteral(KEYRELAY_BINARY), {});
+    ASSERT_TRUE(copy.program.waitForStarted(10000));
+    QProcess shown;
+    shown.setProcessEnvironment(env);
+    shown.start("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^Keyrelay$"});
+    ASSERT_TRUE(shown.waitForFinished(20000) && shown.exitCode() == 0);
+    xvfb.kill();
+    ASSERT_TRUE(copy.program.waitForFinished(20000));
+    EXPECT_EQ(copy.savedLines("CmdPadF.ini").size(), 34);  // written anew
+    EXPECT_EQ(copy.savedLines("CmdPadF.ini").value(0), "before");
+}
+
 TEST(ProgramWithoutDisplay, SaysWhyAndFails) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
