@@ -69,10 +69,9 @@ void Application::endWithoutUser() {
     }
     // The main window's closing work unloads the other windows (each saves its file),
     // saves the setup file and ends the program; when it is already under way, it does so.
+    // The main window is loaded until the program ends.
     if (CmdPadF* pad = windows_.ifLoaded<CmdPadF>()) {
         pad->close();
-    } else {
-        endProgram();
     }
 }
 

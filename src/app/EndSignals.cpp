@@ -31,37 +31,37 @@ void EndSignals::handler(int) {
 }
 
 EndSignals::EndSignals(std::function<void()> onSignal) : onSignal_(std::move(onSignal)) {
-    if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
-        return;  // the signals keep their default: the program ends without saving
-    }
-    writeEnd = pipe_[1];
-    notifier_ = new QSocketNotifier(pipe_[0], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, [this] {
-        char bytes[64];
-        while (::read(pipe_[0], bytes, sizeof bytes) > 0) {
+    // Without a pipe (no file descriptors left) the signals keep their default: the program
+    // ends at once, as it always did.
+    if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) == 0) {
+        writeEnd = pipe_[1];
+        notifier_ = new QSocketNotifier(pipe_[0], QSocketNotifier::Read, this);
+        connect(notifier_, &QSocketNotifier::activated, this, [this] {
+            char bytes[64];
+            while (::read(pipe_[0], bytes, sizeof bytes) > 0) {
+            }
+            onSignal_();
+        });
+        struct sigaction action {};
+        action.sa_handler = &EndSignals::handler;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (const int s : Signals) {
+            ::sigaction(s, &action, nullptr);
         }
-        onSignal_();
-    });
-    struct sigaction action {};
-    action.sa_handler = &EndSignals::handler;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int s : Signals) {
-        ::sigaction(s, &action, nullptr);
     }
 }
 
 EndSignals::~EndSignals() {
-    if (notifier_ == nullptr) {
-        return;
+    if (notifier_ != nullptr) {
+        for (const int s : Signals) {
+            ::signal(s, SIG_DFL);
+        }
+        writeEnd = -1;
+        delete notifier_;
+        ::close(pipe_[0]);
+        ::close(pipe_[1]);
     }
-    for (const int s : Signals) {
-        ::signal(s, SIG_DFL);
-    }
-    writeEnd = -1;
-    delete notifier_;
-    ::close(pipe_[0]);
-    ::close(pipe_[1]);
 }
 
 #else
