@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QPointer>
 #include <cstdio>
 #include <vector>
@@ -51,7 +52,27 @@ void Application::endProgram() {
     // handler under way finishes without starting anything, and main() returns.
     clock_.stopWaiting();
     delivery_.stop();
-    QCoreApplication::exit(0);
+    QCoreApplication::exit(exitStatus());
+}
+
+void Application::endWithoutUser() {
+    if (state_.EndRequested || state_.NoOneToAsk) {
+        return;
+    }
+    state_.NoOneToAsk = true;
+    // A question on the screen would hold the end for ever: it is answered No, and the work
+    // that asked it goes on (when it is the closing work, it saves the rest).
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(w); dialog != nullptr && dialog->isVisible()) {
+            dialog->reject();
+        }
+    }
+    // The main window's closing work unloads the other windows (each saves its file),
+    // saves the setup file and ends the program; when it is already under way, it does so.
+    // The main window is loaded until the program ends.
+    if (CmdPadF* pad = windows_.ifLoaded<CmdPadF>()) {
+        pad->close();
+    }
 }
 
 CmdPadF& Application::start(const QString& argumentText, const QString& logdeckFolder) {

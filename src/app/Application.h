@@ -3,6 +3,7 @@
 #include <QString>
 #include <memory>
 
+#include "app/EndSignals.h"
 #include "app/ProgramActions.h"
 #include "core/ProgramState.h"
 #include "core/QtClock.h"
@@ -22,8 +23,11 @@ class CmdPadF;
 // window registry, tied together into the context every window is handed. Settings files
 // live in the working folder. Ending the program (closing the main window, "Yes" to the
 // launcher's closing question) sets EndRequested, flushes the output streams and leaves the
-// event loop with status 0 once the handler under way has returned; no further closing
-// work runs. The windows still loaded are deleted with the application object.
+// event loop once the handler under way has returned; no further closing work runs. The
+// exit status is 0, or 1 when a settings file could not be written at the end (the user
+// was told which and why), so a script that ends the program learns that edits were lost.
+// SIGTERM, SIGINT and SIGHUP close the main window as the user would (endWithoutUser).
+// The windows still loaded are deleted with the application object.
 class Application {
 public:
     // `native`: the desktop's services, already connected (createNativeServices()).
@@ -40,6 +44,14 @@ public:
     AppContext& context() { return ctx_; }
     // The program has been asked to end (also before the event loop runs).
     bool endRequested() const { return state_.EndRequested; }
+    // What main() returns once the program has ended.
+    int exitStatus() const { return state_.SettingsNotSaved ? 1 : 0; }
+
+    // Ends the program as closing the main window does, with no one at the screen (a
+    // signal, a lost display): a question already shown is answered No, later ones are
+    // answered No on standard error, failures are told there too; every window saves its
+    // settings file. Nothing happens when the program is already ending.
+    void endWithoutUser();
 
 private:
     void endProgram();
@@ -47,13 +59,14 @@ private:
     ProgramState state_;
     std::unique_ptr<NativeServices> native_;
     QtClock clock_;
-    QtDialogs dialogs_;
+    QtDialogs dialogs_{state_};
     Platform platform_;
     Delivery delivery_;
     BusyMarker marker_;
     WindowRegistry windows_;
     ProgramActions actions_{windows_};
     AppContext ctx_;
+    EndSignals endSignals_{[this] { endWithoutUser(); }};
 };
 
 }  // namespace keyrelay

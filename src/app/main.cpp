@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QString>
 #include <cstdio>
 #include <memory>
 
@@ -7,6 +8,28 @@
 #include "app/CompanionFolder.h"
 #include "platform/NativeServices.h"
 #include "platform/PlatformError.h"
+
+namespace {
+
+keyrelay::Application* running = nullptr;
+QtMessageHandler qtOutput = nullptr;
+
+// Qt ends the process (exit(1)) right after saying that its X11 connection broke, both when
+// its own connection fails and when the desktop services' Xlib connection does (Qt's Xlib
+// error handler serves every connection of the process). Saying it is the last moment at
+// which the settings can be saved.
+void watchQtMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (qtOutput != nullptr) {
+        qtOutput(type, context, text);
+    }
+    if (running != nullptr && text.startsWith(QLatin1String("The X11 connection broke"))) {
+        keyrelay::Application* application = running;
+        running = nullptr;  // once
+        application->endWithoutUser();
+    }
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     // The desktop is connected before Qt starts: without a display Qt would abort, while
@@ -25,11 +48,16 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     keyrelay::Application application(std::move(native));
+    running = &application;
+    qtOutput = qInstallMessageHandler(&watchQtMessages);
     application.start(keyrelay::CommandLine::argumentText(QApplication::arguments().mid(1)),
                       keyrelay::CompanionFolder::forProgram(QApplication::applicationFilePath()));
     // An end asked for before the event loop runs would be lost in it.
     if (application.endRequested()) {
-        return 0;
+        running = nullptr;
+        return application.exitStatus();
     }
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    running = nullptr;
+    return status;
 }

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <limits>
 #include <vector>
 
 #include "cmdpad/CommandSetFile.h"
@@ -116,6 +117,8 @@ void CmdPadF::buildFields() {
     auto field = [this](const char* tip) {
         auto* e = new QLineEdit(client_);
         e->setToolTip(QString::fromLatin1(tip));
+        // A stored value is kept whole: Qt's default limit would cut a long command.
+        e->setMaxLength(std::numeric_limits<int>::max());
         return e;
     };
     // A label ends just left of its field.
@@ -128,6 +131,7 @@ void CmdPadF::buildFields() {
     FlName->installEventFilter(this);
     AppTitle = field(AppTitleTip);
     AppDesc = new QLineEdit(client_);
+    AppDesc->setMaxLength(std::numeric_limits<int>::max());
     for (auto& e : RepSec) {
         e = field(SecondsTip);
     }
@@ -387,7 +391,9 @@ QString CmdPadF::setupFilePath() const {
 void CmdPadF::LoadFile() {
     CommandSet set = commandSet();
     QString error;
-    if (CommandSetFile::load(setupFilePath(), set, &error)) {
+    const bool loaded = CommandSetFile::load(setupFilePath(), set, &error);
+    setupWriter_.remember(setupFilePath());
+    if (loaded) {
         setCommandSet(set);
     } else if (!error.isEmpty()) {
         throw PlatformError(CommandSetFile::FileAccessError,
@@ -401,7 +407,9 @@ void CmdPadF::SaveFile() {
         return;
     }
     QString error;
-    if (!CommandSetFile::save(setupFilePath(), commandSet(), &error)) {
+    if (!setupWriter_.write(setupFilePath(), CommandSetFile::lines(commandSet()),
+                            ctx.platform.dialogs, &error) &&
+        !error.isEmpty()) {
         throw PlatformError(CommandSetFile::FileAccessError,
                             "Path/File access error: " + setupFilePath().toStdString() +
                                 (error.isEmpty() ? std::string() : ": " + error.toStdString()));
@@ -489,10 +497,11 @@ void CmdPadF::closingWork() {
             return;  // "Yes" to the launcher's question ended the program at once
         }
     }
-    try {
-        SaveFile();
-    } catch (const std::exception&) {
-        // The old file stays whole (the write is atomic); nothing is reported at shutdown.
+    // The program ends even when the file cannot be written: the user is told which file
+    // and why, the old file stays whole (the write is atomic) and the exit status says so.
+    if (!FlName->text().isEmpty()) {
+        setupWriter_.writeAtClose(setupFilePath(), CommandSetFile::lines(commandSet()),
+                                  ctx.platform.dialogs, ctx.state);
     }
     if (ctx.endProgram) {
         ctx.endProgram();

@@ -5,6 +5,7 @@
 #include "cmdpad/CommandSet.h"
 #include "cmdpad/PadSequence.h"
 #include "cmdpad/PadTarget.h"
+#include "core/SettingsWriter.h"
 #include "platform/Clock.h"
 #include "ui/ProgramWindow.h"
 
@@ -50,9 +51,10 @@ public:
     void Expand();
 
     // The setup file named by FlName (resolved against the settings folder). LoadFile: a
-    // missing file changes nothing; SaveFile: an empty FlName writes nothing. Both throw
-    // PlatformError when the file cannot be read or written; the callers decide whether
-    // to report it.
+    // missing file changes nothing; SaveFile: an empty FlName writes nothing, a file another
+    // copy of the program changed since it was read is replaced only after asking. Both
+    // throw PlatformError when the file cannot be read or written; the callers decide
+    // whether to report it.
     void LoadFile();
     void SaveFile();
 
@@ -153,6 +155,7 @@ private:
     QMenuBar* menuBar_ = nullptr;
     QWidget* client_ = nullptr;
     PadSequence sequence_;
+    SettingsWriter setupWriter_;
 };
 
 }  // namespace keyrelay

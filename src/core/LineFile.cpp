@@ -54,7 +54,11 @@ bool LineFile::write(const QString& path, const QStringList& lines, QString* err
         }
         return false;
     }
-    if (file.write(bytes) != bytes.size()) {
+    // The bytes may only have reached the file's buffer: a full disk shows at the flush,
+    // and QSaveFile's commit would not notice a failed flush of its own and would put the
+    // short file in place of the good one.
+    if (file.write(bytes) != bytes.size() || !file.flush() ||
+        file.error() != QFileDevice::NoError) {
         if (error) {
             *error = file.errorString();
         }

@@ -21,6 +21,11 @@ struct ProgramState {
     // The program has been asked to end (AppContext::endProgram): it leaves its event loop
     // once the handler under way has returned, and that handler starts nothing new.
     bool EndRequested = false;
+    // No one is at the screen to answer (the program ends on a signal or a lost display):
+    // questions are answered No and messages go to standard error.
+    bool NoOneToAsk = false;
+    // A settings file could not be written when its window closed: the exit status says so.
+    bool SettingsNotSaved = false;
 
     // Keystroke channel and the one-second tick
     bool ChannelBusy = false;    // the keystroke channel is taken

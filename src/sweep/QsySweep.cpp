@@ -14,6 +14,7 @@
 #include <QTcpSocket>
 #include <QtGlobal>
 #include <initializer_list>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -89,6 +90,7 @@ QsySweep::QsySweep(AppContext& context) : ProgramWindow(context, Name) {
     ctx.state.KeepAliveAnswered[0] = true;
     SweepSettings loaded = settings();
     SweepSettingsFile::load(SweepSettingsFile::pathIn(ctx.settingsFolder), loaded);
+    settingsWriter_.remember(SweepSettingsFile::pathIn(ctx.settingsFolder));
     applySettings(loaded);
 }
 
@@ -120,7 +122,12 @@ void QsySweep::buildControls() {
         auto* l = new QLabel(QString::fromLatin1(text), form_);
         return l;
     };
-    auto field = [this] { return new QLineEdit(form_); };
+    auto field = [this] {
+        auto* e = new QLineEdit(form_);
+        // A stored value is kept whole: Qt's default limit would cut it.
+        e->setMaxLength(std::numeric_limits<int>::max());
+        return e;
+    };
 
     Label1 = label("Title of remote App:");
     TargetName = field();
@@ -480,16 +487,9 @@ void QsySweep::applySettings(const SweepSettings& s) {
 void QsySweep::closingWork() {
     // A step still under way ends before its next send.
     SweepStopRequested = true;
-    QString error;
-    if (!SweepSettingsFile::save(SweepSettingsFile::pathIn(ctx.settingsFolder), settings(),
-                                 &error)) {
-        // The window is going and the program may be ending: say it where it can be read
-        // later, without holding up the closing.
-        const QString text = QStringLiteral("Could not save %1: %2")
-                                 .arg(SweepSettingsFile::pathIn(ctx.settingsFolder), error);
-        TxtStatus->setText(text);
-        qWarning("%s", qPrintable(text));
-    }
+    settingsWriter_.writeAtClose(SweepSettingsFile::pathIn(ctx.settingsFolder),
+                                 SweepSettingsFile::lines(settings()), ctx.platform.dialogs,
+                                 ctx.state);
 }
 
 void QsySweep::activationWork() {

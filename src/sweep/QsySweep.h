@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 
+#include "core/SettingsWriter.h"
 #include "link/LinkServerView.h"
 #include "link/LinkTarget.h"
 #include "sweep/SweepSettings.h"
@@ -285,6 +286,7 @@ private:
     std::map<QWidget*, int> fullTop_;
     int layoutHeight_ = FullHeight;
     bool activeSinceShown_ = false;
+    SettingsWriter settingsWriter_;
 };
 
 }  // namespace keyrelay

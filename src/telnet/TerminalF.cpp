@@ -92,6 +92,13 @@ void TerminalF::loadGeometry() {
     // Each value takes effect as it is read, so a short file changes only its first ones.
     QList<double> values;
     TerminalGeometry::load(TerminalGeometry::pathIn(ctx.settingsFolder), values);
+    geometryWriter_.remember(TerminalGeometry::pathIn(ctx.settingsFolder));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableVirtualGeometry();
+        values = TerminalGeometry::keptOnScreen(
+            values, QRect(tw(area.x()), tw(area.y()), tw(area.width()), tw(area.height())),
+            QSize(DesignWidth, DesignHeight));
+    }
     // Before the window manager frames the window its outer size is its client size: a
     // size from the file is applied again once the frame is known.
     for (qsizetype i = 0; i < values.size(); ++i) {
@@ -131,10 +138,11 @@ void TerminalF::closingWork() {
     if (!TerminalGeometry::worthSaving(top, tw(desktop.y() + desktop.height()))) {
         return;
     }
-    // A file that cannot be written keeps the last good geometry; nothing to tell the user.
-    TerminalGeometry::save(TerminalGeometry::pathIn(ctx.settingsFolder),
-                           {double(top), double(tw(frameGeometry().x())),
-                            double(outerHeightTwips()), double(outerWidthTwips())});
+    geometryWriter_.writeAtClose(
+        TerminalGeometry::pathIn(ctx.settingsFolder),
+        TerminalGeometry::lines({double(top), double(tw(frameGeometry().x())),
+                                 double(outerHeightTwips()), double(outerWidthTwips())}),
+        ctx.platform.dialogs, ctx.state);
 }
 
 void TerminalF::resizeEvent(QResizeEvent* event) {

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "core/SettingsWriter.h"
 #include "ui/ProgramWindow.h"
 
 class QPlainTextEdit;
@@ -61,6 +62,7 @@ private:
     // by its frame at every load.
     int pendingOuterWidth_ = 0;
     int pendingOuterHeight_ = 0;
+    SettingsWriter geometryWriter_;
 };
 
 }  // namespace keyrelay

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QList>
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 #include "core/SettingsFile.h"
@@ -27,6 +29,19 @@ public:
     static bool worthSaving(int topTwips, int screenHeightTwips) {
         return topTwips < screenHeightTwips - BottomMarginTwips;
     }
+
+    // The smallest outer size worth keeping: the Close button and a few lines of text.
+    static constexpr int SmallestWidthTwips = 3000;
+    static constexpr int SmallestHeightTwips = 2000;
+
+    // `values` as read (twips), fit for a desktop whose free area is `available` (twips): a
+    // height or width below the smallest useful one or beyond the area becomes the design
+    // size, and a place from which the title bar cannot be reached (off the area, or too
+    // near its bottom to be saved again) puts the window in the middle of the area. A file
+    // edited by hand or written on a larger desktop then still gives a usable window, and
+    // its absurd values are not saved back. Values the file does not give stay absent.
+    static QList<double> keptOnScreen(QList<double> values, const QRect& available,
+                                      const QSize& design);
 };
 
 }  // namespace keyrelay

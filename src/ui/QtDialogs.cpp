@@ -5,6 +5,9 @@
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
+#include <cstdio>
+
+#include "core/ProgramState.h"
 
 namespace keyrelay {
 
@@ -23,6 +26,13 @@ QString qtFilter(const std::string& filter) {
     return names.join(QStringLiteral(";;"));
 }
 
+// One line on standard error for what no one can read on the screen.
+void tellStandardError(const std::string& text, const char* answer) {
+    const QString line = QString::fromStdString(text).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    std::fprintf(stderr, "keyrelay: %s%s\n", qPrintable(line), answer);
+    std::fflush(stderr);
+}
+
 }  // namespace
 
 QtDialogs::~QtDialogs() {
@@ -32,10 +42,18 @@ QtDialogs::~QtDialogs() {
 }
 
 void QtDialogs::message(const std::string& text) {
+    if (state_.NoOneToAsk) {
+        tellStandardError(text, "");
+        return;
+    }
     QMessageBox::information(QApplication::activeWindow(), Title, QString::fromStdString(text));
 }
 
 void QtDialogs::notify(const std::string& text, std::function<void()> answered) {
+    if (state_.NoOneToAsk) {  // the program is ending: no box, and no answer to wait for
+        tellStandardError(text, "");
+        return;
+    }
     std::erase_if(notices_, [](const QPointer<QMessageBox>& box) { return box.isNull(); });
     auto* box = new QMessageBox(QMessageBox::Information, Title, QString::fromStdString(text),
                                 QMessageBox::Ok);
@@ -51,11 +69,18 @@ void QtDialogs::notify(const std::string& text, std::function<void()> answered) 
 }
 
 bool QtDialogs::askYesNo(const std::string& text) {
+    if (state_.NoOneToAsk) {
+        tellStandardError(text, " No (no one to answer).");
+        return false;
+    }
     return QMessageBox::question(QApplication::activeWindow(), Title, QString::fromStdString(text),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 std::optional<std::string> QtDialogs::openFile(const FileDialogRequest& request) {
+    if (state_.NoOneToAsk) {
+        return std::nullopt;
+    }
     const QString path = QFileDialog::getOpenFileName(
         QApplication::activeWindow(), QStringLiteral("Open"),
         QString::fromStdString(request.initialFolder), qtFilter(request.filter));
@@ -66,6 +91,9 @@ std::optional<std::string> QtDialogs::openFile(const FileDialogRequest& request)
 }
 
 std::optional<std::string> QtDialogs::saveFile(const FileDialogRequest& request) {
+    if (state_.NoOneToAsk) {
+        return std::nullopt;
+    }
     QString start = QString::fromStdString(request.fileName);
     if (!request.initialFolder.empty()) {
         start = QString::fromStdString(request.initialFolder) + QLatin1Char('/') + start;

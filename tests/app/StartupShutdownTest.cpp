@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QFile>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "cmdpad/CommandSetFile.h"
+#include "core/SettingsWriter.h"
 #include "support/TestProgram.h"
 
 namespace keyrelay {
@@ -63,7 +65,10 @@ TEST(Shutdown, ClosingUnloadsEveryWindowSavesTheSetupAndEndsOnce) {
         SCOPED_TRACE(static_cast<int>(how));
         TestProgram p;
         CmdPadF& pad = p.pad();
-        pad.openWith(how == How::FailedSave ? QStringLiteral("no/such/folder/set.ini") : QString());
+        if (how == How::FailedSave) {  // a folder where the file belongs
+            ASSERT_TRUE(QDir(p.folder.path()).mkdir(u"CmdPadF.ini"_qs));
+        }
+        pad.openWith(QString());
         p.fake.clock.advance(1000);  // the tick has loaded the sweep window
         p.windows.get<TerminalF>();
         pad.CAS->setChecked(true);
@@ -81,8 +86,17 @@ TEST(Shutdown, ClosingUnloadsEveryWindowSavesTheSetupAndEndsOnce) {
         EXPECT_EQ(p.endRequests, 1);
         EXPECT_EQ(p.windows.isLoaded(TerminalF::Name), cut);
         EXPECT_EQ(p.windows.isLoaded(QsySweep::Name), cut);
-        EXPECT_EQ(QFile::exists(p.path("CmdPadF.ini")), !cut && how != How::FailedSave);
-        EXPECT_TRUE(p.fake.dialogs.messages().empty());
+        EXPECT_EQ(QFileInfo(p.path("CmdPadF.ini")).isFile(), !cut && how != How::FailedSave);
+        // A setup file that cannot be written is told, naming it and why; the program still
+        // ends, with a status that says settings were lost.
+        const std::vector<std::string>& told = p.fake.dialogs.messages();
+        EXPECT_EQ(told.size(), how == How::FailedSave ? 1u : 0u);
+        if (how == How::FailedSave && !told.empty()) {
+            EXPECT_EQ(told[0], SettingsWriter::failureText(p.path("CmdPadF.ini"),
+                                                           u"Filename refers to a directory"_qs)
+                                   .toStdString());
+        }
+        EXPECT_EQ(p.state.SettingsNotSaved, how == How::FailedSave);
     }
 }
 

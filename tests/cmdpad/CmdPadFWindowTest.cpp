@@ -119,6 +119,17 @@ TEST_F(CmdPadFWindowTest, SetupFileRoundTripsThroughTheFieldsAndTheDialogs) {
     pad.FlName->clear();  // an empty name writes nothing
     pad.SaveFile();
     EXPECT_EQ(QDir(p.folder.path()).entryList(QDir::Files).size(), 5);
+
+    // A 100 KB command comes back whole, up to the malformed key name at its end.
+    CommandSet set = saved;
+    set.CMND[12] = QString(100'000, u'x') + u"{NOSUCHKEY}"_qs;
+    ASSERT_TRUE(CommandSetFile::save(p.path(u"long.ini"_qs), set));
+    pad.FlName->setText(u"long.ini"_qs);
+    pad.LoadFile();
+    pad.SaveFile();
+    CommandSet back;
+    ASSERT_TRUE(CommandSetFile::load(p.path(u"long.ini"_qs), back));
+    EXPECT_EQ(back.CMND[12], set.CMND[12]);
 }
 
 TEST_F(CmdPadFWindowTest, MenuAndHelperButtonReachTheOtherWindows) {

@@ -90,24 +90,27 @@ TEST_F(LineFileTest, TextIsWindows1252UnlessItIsUtf8OrDoesNotFitWindows1252) {
 }
 
 // A disk that fills up while the new file is written: a file size limit makes the write
-// fail halfway for every user (root included, unlike a read-only folder).
+// fail halfway for every user (root included, unlike a read-only folder). A short file
+// fails only when its buffer is flushed, a long one already while it is written.
 TEST_F(LineFileTest, WriteThatFailsHalfwayLeavesTheOldFileWholeAndNoTemporaryFile) {
-    put("old 1\r\nold 2\r\n");
-    const QStringList lines(2000, u"a line long enough to pass the limit soon"_qs);
-    struct rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the test
-    const struct rlimit small { 4096, saved.rlim_max };
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    QString error;
-    const bool written = LineFile::write(path, lines, &error);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
+    for (const qsizetype count : {200, 2000}) {
+        put("old 1\r\nold 2\r\n");
+        const QStringList lines(count, u"a line long enough to pass the limit soon"_qs);
+        struct rlimit saved {};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the test
+        const struct rlimit small { 4096, saved.rlim_max };
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        QString error;
+        const bool written = LineFile::write(path, lines, &error);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
 
-    EXPECT_FALSE(written);
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(bytes(), QByteArray("old 1\r\nold 2\r\n"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-              QStringList{u"QsySweep.txt"_qs});
+        EXPECT_FALSE(written) << count;
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_EQ(bytes(), QByteArray("old 1\r\nold 2\r\n"));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{u"QsySweep.txt"_qs});
+    }
 }
 
 }  // namespace

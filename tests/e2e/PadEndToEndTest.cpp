@@ -2,6 +2,7 @@
 // them, writes its setup file when its window is closed, and ends with status 0.
 #include <QDir>
 #include <QFile>
+#include <QThread>
 
 #include "cmdpad/CommandSetFile.h"
 #include "e2e/EndToEnd.h"
@@ -90,6 +91,50 @@ TEST_F(PadEndToEnd, YesToTheLaunchersQuestionEndsTheProgram) {
     EXPECT_TRUE(endsWithStatus0());
     EXPECT_TRUE(typedLines().isEmpty());               // no "Keypad Auto Start" after the end
     EXPECT_TRUE(savedLines("CmdPadF.ini").isEmpty());  // still LF ends: not rewritten
+}
+
+// A desktop logout (SIGTERM) in the middle of an edit ends the program as closing its window
+// does: the edit is saved, nothing waits for an answer, and the status is 0.
+TEST_F(EndToEnd, TerminationSignalSavesTheEditUnderWay) {
+    writeFile("CmdPadF.ini", "before\r\n");
+    ASSERT_NE(startProgram(), 0u);
+    user::click(mainWindow,
+                user::menuItem({"File", "Collapse", "Bandscanner", "Edit Start Apps", "Help"}, 1));
+    const QPoint appTitle = user::belowMenu(2000, 750);
+    ASSERT_TRUE(eventually([&] { return user::copyField(mainWindow, appTitle) == "before"; }, 20));
+    run("xdotool", {"type", "after"});  // replaces the selected text
+    ASSERT_TRUE(eventually([&] { return user::copyField(mainWindow, appTitle) == "after"; }, 20));
+    // Another copy in this folder writes the sweep file after the tick had this one read it:
+    // with no one to ask, the other copy's file stays.
+    QThread::sleep(2);
+    writeFile("QsySweep.txt", "other copy\r\n");
+    program.terminate();
+    EXPECT_TRUE(endsWithStatus0());
+    EXPECT_EQ(savedLines("CmdPadF.ini").value(0), "after");
+    EXPECT_EQ(savedLines("QsySweep.txt"), QStringList{"other copy"});
+}
+
+// The X server going away (the session ends) saves the settings before the process ends.
+TEST(ProgramLosingItsDisplay, SavesItsSettingsFirst) {
+    QProcess xvfb;  // a display of its own, on a free number
+    xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "800x600x24"});
+    ASSERT_TRUE(xvfb.waitForReadyRead(20000));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", ":" + QString::fromLatin1(xvfb.readLine()).trimmed());
+    ProgramCopy copy;
+    copy.writeFile("CmdPadF.ini", "before\r\n");
+    copy.program.setProcessEnvironment(env);
+    copy.program.setWorkingDirectory(copy.dir.path());
+    copy.program.start(QStringLiteral(KEYRELAY_BINARY), {});
+    ASSERT_TRUE(copy.program.waitForStarted(10000));
+    QProcess shown;
+    shown.setProcessEnvironment(env);
+    shown.start("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^Keyrelay$"});
+    ASSERT_TRUE(shown.waitForFinished(20000) && shown.exitCode() == 0);
+    xvfb.kill();
+    ASSERT_TRUE(copy.program.waitForFinished(20000));
+    EXPECT_EQ(copy.savedLines("CmdPadF.ini").size(), 34);  // written anew
+    EXPECT_EQ(copy.savedLines("CmdPadF.ini").value(0), "before");
 }
 
 TEST(ProgramWithoutDisplay, SaysWhyAndFails) {

@@ -57,5 +57,22 @@ TEST(TerminalGeometry, OnlyAPlaceAboveTheBottomMarginIsRemembered) {
     EXPECT_FALSE(TerminalGeometry::worthSaving(20000, 15359));
 }
 
+// Hand-edited or foreign values give a usable window in the free area (twips; 1024x768
+// pixels at 15 twips each, the design size 6840x3945), never a huge, tiny or lost one.
+TEST(TerminalGeometry, AbsurdValuesGiveTheDesignSizeInTheMiddleOfTheFreeArea) {
+    using Case = std::pair<QList<double>, QList<double>>;
+    for (const auto& [read, kept] :
+         {Case{{1e9, 1e9, 1e9, 1e9}, {3787.5, 4260, 3945, 6840}},
+          Case{{0, 0, 0, 0}, {0, 0, 3945, 6840}},
+          Case{{-5000, -20000, -1, -1}, {3787.5, 4260, 3945, 6840}},
+          Case{{11020, 15000, 4000, 7000}, {3760, 4180, 4000, 7000}},  // only the place moves
+          Case{{100, -2000, 4000, 7000}, {100, -2000, 4000, 7000}},    // partly off: reachable
+          Case{{1e9}, {3787.5}}, Case{{}, {}}}) {
+        EXPECT_EQ(
+            TerminalGeometry::keptOnScreen(read, QRect(0, 0, 15360, 11520), QSize(6840, 3945)),
+            kept);
+    }
+}
+
 }  // namespace
 }  // namespace keyrelay

@@ -4,6 +4,7 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 
 #include "core/QtClock.h"
 #include "support/TestProgram.h"
@@ -46,6 +47,14 @@ TEST(TerminalF, ShowsTextWhileOpenAndKeepsItsPlaceAndSizeUnderAWindowManager) {
         EXPECT_EQ(saved, round == 0 ? saved : first) << "round " << round;
         first = saved;
     }
+    // Absurd values give the design size on the screen, not a window of 32767 pixels.
+    p.writeLines(u"TerminalF.txt"_qs, QStringList(4, u" 1000000000 "_qs));
+    TerminalF& terminal = TerminalF::open(p.windows);
+    clock.waitFor([&] { return terminal.frameGeometry() != terminal.geometry(); }, 10000);
+    clock.waitMs(200);
+    EXPECT_EQ(terminal.frameGeometry().size(), QSize(Twips::toPixels(TerminalF::DesignWidth),
+                                                     Twips::toPixels(TerminalF::DesignHeight)));
+    EXPECT_TRUE(terminal.screen()->availableGeometry().contains(terminal.frameGeometry()));
 }
 
 }  // namespace
