@@ -1,5 +1,7 @@
 #include "launcher/Apps.h"
 
+#include <limits>
+
 #include <QCheckBox>
 #include <QEvent>
 #include <QFileInfo>
@@ -72,7 +74,9 @@ Apps::Apps(AppContext& context) : ProgramWindow(context, Name) {
     buildControls();
 
     LaunchList list;
-    const bool loaded = LaunchListFile::load(LaunchListFile::pathIn(ctx.settingsFolder), list);
+    const QString path = LaunchListFile::pathIn(ctx.settingsFolder);
+    const bool loaded = LaunchListFile::load(path, list);
+    listWriter_.remember(path);
     if (loaded) {
         showList(list);
     }
@@ -106,15 +110,18 @@ void Apps::buildControls() {
         Twips::place(rowLabel, 120, top, PathLeft - 160, FieldHeight);
 
         Text1[i] = new QLineEdit(this);
+        Text1[i]->setMaxLength(std::numeric_limits<int>::max());  // stored values are never cut
         Text1[i]->setToolTip(QString::fromLatin1(PathHint));
         Text1[i]->installEventFilter(this);
         Twips::place(Text1[i], PathLeft, top, PathWidth, FieldHeight);
 
         Text2[i] = new QLineEdit(this);
+        Text2[i]->setMaxLength(std::numeric_limits<int>::max());  // stored values are never cut
         Text2[i]->setToolTip(QString::fromLatin1(WaitHint));
         Twips::place(Text2[i], PathLeft, top + NoteBelowPath, WaitWidth, FieldHeight);
 
         Param[i] = new QLineEdit(this);
+        Param[i]->setMaxLength(std::numeric_limits<int>::max());  // stored values are never cut
         Twips::place(Param[i], ParamLeft, top, ParamWidth, FieldHeight);
 
         Shape1[i] = new Indicator(this, Indicator::Red);
@@ -183,8 +190,9 @@ LaunchList Apps::currentList() const {
 }
 
 void Apps::closingWork() {
-    // A list that cannot be written keeps the old file whole; nothing is reported.
-    LaunchListFile::save(LaunchListFile::pathIn(ctx.settingsFolder), currentList());
+    // A list that cannot be written keeps the old file whole, and the user is told.
+    listWriter_.writeAtClose(LaunchListFile::pathIn(ctx.settingsFolder),
+                             LaunchListFile::lines(currentList()), ctx.platform.dialogs, ctx.state);
 
     if (ctx.state.CloseAfterAppsStart &&
         ctx.platform.dialogs.askYesNo(std::string(CloseQuestion))) {

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/SettingsWriter.h"
 #include "launcher/LaunchList.h"
 #include "launcher/LaunchSequenceTarget.h"
 #include "ui/ProgramWindow.h"
@@ -79,6 +80,7 @@ private:
     void applyAutoStarts(bool keypad, bool bandscan) override;
 
     bool launching_ = false;
+    SettingsWriter listWriter_;  // StartApps.txt, which another copy may share
 };
 
 }  // namespace keyrelay
