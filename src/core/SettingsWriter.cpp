@@ -29,8 +29,9 @@ bool SettingsWriter::write(const QString& path, const QStringList& lines, Dialog
         error->clear();
     }
     // A file this copy never read (a new name from the save dialog, which asked already)
-    // is no other copy's work.
-    if (QFileInfo(path).absoluteFilePath() == path_ && contentOf(path) != content_) {
+    // is no other copy's work, and neither is one that is gone: there is nothing to lose.
+    const QByteArray now = contentOf(path);
+    if (QFileInfo(path).absoluteFilePath() == path_ && !now.isEmpty() && now != content_) {
         const QString question =
             QStringLiteral(
                 "%1 was changed by another copy of Keyrelay since this copy read "
