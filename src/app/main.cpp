@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDir>
 #include <QString>
 #include <cstdio>
 #include <memory>
@@ -6,6 +7,7 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/CompanionFolder.h"
+#include "core/HostSystem.h"
 #include "platform/NativeServices.h"
 #include "platform/PlatformError.h"
 
@@ -47,11 +49,23 @@ int main(int argc, char* argv[]) {
     // Closing the main window ends the program by itself; no other window may end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    QStringList arguments = QApplication::arguments().mid(1);
+    if (keyrelay::CommandLine::takeSettingsFolderSwitch(arguments)) {
+        // A menu start: the settings folder becomes the working folder, so every file the
+        // program reads and writes by name goes there, as if started from it.
+        const QString folder = keyrelay::HostSystem::menuSettingsFolder();
+        if (!QDir().mkpath(folder) || !QDir::setCurrent(folder)) {
+            std::fprintf(stderr, "keyrelay: cannot use the settings folder %s\n",
+                         qPrintable(QDir::toNativeSeparators(folder)));
+        }
+    }
+
     keyrelay::Application application(std::move(native));
     running = &application;
     qtOutput = qInstallMessageHandler(&watchQtMessages);
-    application.start(keyrelay::CommandLine::argumentText(QApplication::arguments().mid(1)),
-                      keyrelay::CompanionFolder::forProgram(QApplication::applicationFilePath()));
+    application.start(
+        keyrelay::CommandLine::argumentText(arguments),
+        keyrelay::CompanionFolder::forThisProgram(QApplication::applicationFilePath()));
     // An end asked for before the event loop runs would be lost in it.
     if (application.endRequested()) {
         running = nullptr;

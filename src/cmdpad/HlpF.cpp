@@ -1,5 +1,10 @@
 #include "cmdpad/HlpF.h"
 
+#include <QDir>
+
+#include "core/HostSystem.h"
+#include "ui/AppContext.h"
+
 namespace keyrelay {
 
 namespace {
@@ -7,15 +12,16 @@ namespace {
 const char* const Text = R"(KEYRELAY COMMAND PAD
 
 Setup files
-The command set is kept in the setup file named in the "Commands File Name" box. The default name is CmdPadF.ini, in the folder Keyrelay is started from. To keep several sets, type another name into the box: a name without a dot gets .INI added when you leave the box. The set is saved under that name when Keyrelay closes. The first File > Load opens a chooser that lists the setup files of a folder (Go or F2 takes the selected name, Esc closes it); File > Save and the second File > Load use the usual file dialogs.
+The command set is kept in the setup file named in the "Commands File Name" box. The default name is CmdPadF.ini, in the settings folder: <SETTINGS>. To keep several sets, type another name into the box: a name without a dot gets .INI added when you leave the box. The set is saved under that name when Keyrelay closes. The first File > Load opens a chooser that lists the setup files of a folder (Go or F2 takes the selected name, Esc closes it); File > Save and the second File > Load use the usual file dialogs.
 
 Running a second copy
 A second copy of Keyrelay runs with its own set when its start command carries one more word after the program path, which becomes its setup file name, for example
-    /opt/keyrelay/bin/keyrelay NR1
+    <PROGRAM> NR1
 (or a desktop shortcut with that command). The word is used exactly as given; no .INI is added to it.
 
 Busy marker (Handshake With LDK)
-With "Handshake With LDK" checked, Keyrelay and the companion program LDK take turns through the marker file 77qwaz48.uu. When Keyrelay runs installed as /opt/keyrelay/bin/keyrelay or /usr/bin/keyrelay, the marker lives in /opt/logdeck/; otherwise it lives in the folder Keyrelay is started from.
+With "Handshake With LDK" checked, Keyrelay and the companion program LDK take turns through the marker file 77qwaz48.uu. <MARKER_RULE> Both programs must use the same folder, or they do not wait for each other.
+This copy of Keyrelay uses: <MARKER_FOLDER>
 
 App Title
 Type the first few characters of the title of the window that is to receive the commands. A window whose title is exactly that text is preferred; otherwise the first window whose title begins with it is used.
@@ -72,14 +78,37 @@ A key can be repeated by writing a blank and a count inside the braces: {LEFT 42
 
 Example for CW Skimmer: %CT opens its frequency entry box (Alt+C, then T); follow it with the frequency and {ENTER}. )";
 
+const char* const LinuxMarkerRule =
+    "When Keyrelay runs installed as /usr/bin/keyrelay (or /opt/keyrelay/bin/keyrelay), "
+    "the marker lives in LDK's folder in the Wine prefix ($WINEPREFIX, else ~/.wine), "
+    "C:\\Program Files (x86)\\logdeck\\ or else C:\\Program Files\\logdeck\\, in any "
+    "letter case, when one of them exists, else in /opt/logdeck/; otherwise it lives in "
+    "the folder Keyrelay is started from.";
+
+const char* const WindowsMarkerRule =
+    "When Keyrelay is installed as C:\\program files (x86)\\keyrelay\\keyrelay.exe, the "
+    "marker lives in C:\\program files (x86)\\logdeck\\; installed as C:\\program "
+    "files\\keyrelay\\keyrelay.exe, in C:\\program files\\logdeck\\; otherwise in the "
+    "folder Keyrelay is started from.";
+
 }  // namespace
 
-QString HlpF::helpText() {
-    return QString::fromUtf8(Text);
+QString HlpF::helpText(bool windows, const QString& logdeckFolder) {
+    const QString folder = logdeckFolder.isEmpty()
+                               ? QStringLiteral("the folder Keyrelay was started from, ") +
+                                     QDir::toNativeSeparators(QDir::currentPath())
+                               : logdeckFolder;
+    return QString::fromUtf8(Text)
+        .replace(QLatin1String("<SETTINGS>"), HostSystem::settingsPlace(windows))
+        .replace(QLatin1String("<PROGRAM>"), HostSystem::installedProgram(windows))
+        .replace(QLatin1String("<MARKER_RULE>"),
+                 QLatin1String(windows ? WindowsMarkerRule : LinuxMarkerRule))
+        .replace(QLatin1String("<MARKER_FOLDER>"), folder);
 }
 
 HlpF::HlpF(AppContext& context)
-    : TextWindow(context, Name, QStringLiteral("Help"), helpText(),
+    : TextWindow(context, Name, QStringLiteral("Help"),
+                 helpText(HostSystem::windows(), context.state.LogdeckFolder),
                  Layout{.textLeft = 120,
                         .textTop = 120,
                         .textWidth = 9600,

@@ -1,20 +1,23 @@
 #include "sweep/HelpFrm.h"
 
+#include "core/HostSystem.h"
+
 namespace keyrelay {
 
 HelpFrm::HelpFrm(AppContext& context)
-    : TextWindow(context, Name, QStringLiteral("Help"),
-                 introduction() + QStringLiteral("\n\n") + storedText(),
-                 Layout{.textLeft = 120,
-                        .textTop = 120,
-                        .textWidth = 9000,
-                        .textHeight = 6600,
-                        .closeLeft = 3960,
-                        .closeTop = 6840,
-                        .width = 9240,
-                        .height = 7335,
-                        .fixedSize = false,
-                        .fixedPitch = false}) {}
+    : TextWindow(
+          context, Name, QStringLiteral("Help"),
+          introduction() + QStringLiteral("\n\n") + storedText() + filesText(HostSystem::windows()),
+          Layout{.textLeft = 120,
+                 .textTop = 120,
+                 .textWidth = 9000,
+                 .textHeight = 6600,
+                 .closeLeft = 3960,
+                 .closeTop = 6840,
+                 .width = 9240,
+                 .height = 7335,
+                 .fixedSize = false,
+                 .fixedPitch = false}) {}
 
 QString HelpFrm::introduction() {
     return QStringLiteral(
@@ -111,6 +114,22 @@ QString HelpFrm::storedText() {
         "a comment), and a line listen 192.168.1.5 to listen on that address only. It is "
         "read whenever listening starts; connections from other addresses are closed at "
         "once and counted in the Status field. Without the file anyone may connect.\n");
+}
+
+QString HelpFrm::filesText(bool windows) {
+    const QString program = HostSystem::installedProgram(windows);
+    return QStringLiteral(
+               "\nFILES\nThe table and the settings of this window are kept in QsySweep.txt "
+               "in the settings folder: ") +
+           HostSystem::settingsPlace(windows) +
+           QStringLiteral(
+               ". Two copies of Keyrelay started from one folder share it, for "
+               "example ") +
+           program + QStringLiteral(" and ") + program +
+           QStringLiteral(
+               " NR1 (a second copy with its own command set): start the second copy from "
+               "another folder to give it a sweep of its own. The main window's Help names "
+               "the folder of the marker file shared with LDK.\n");
 }
 
 }  // namespace keyrelay

@@ -18,6 +18,9 @@ public:
     static QString introduction();
     // The help text kept with the window.
     static QString storedText();
+    // The paragraph on the files put after it, with the paths of Windows (`windows`) or
+    // Linux.
+    static QString filesText(bool windows);
 };
 
 }  // namespace keyrelay
