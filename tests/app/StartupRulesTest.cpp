@@ -8,6 +8,7 @@
 #include "app/CommandLine.h"
 #include "app/CompanionFolder.h"
 #include "cmdpad/HlpF.h"
+#include "core/HostSystem.h"
 #include "sweep/HelpFrm.h"
 
 namespace keyrelay {
@@ -22,6 +23,8 @@ TEST(CommandLine, WholeArgumentTextNamesTheSetupFile) {
     EXPECT_TRUE(CommandLine::takeSettingsFolderSwitch(menu));
     EXPECT_FALSE(CommandLine::takeSettingsFolderSwitch(plain));
     EXPECT_EQ(menu, QStringList{"NR1"});
+    qputenv("XDG_DATA_HOME", "/data");
+    EXPECT_EQ(HostSystem::menuSettingsFolder(), QStringLiteral("/data/keyrelay"));
 }
 
 // Wine prefixes as Wine makes them (drive C: reached through dosdevices/c:), with LDK's
@@ -59,6 +62,17 @@ TEST(CompanionFolder, InstalledProgramUsesLdkFolderInTheWinePrefix) {
                                                                               : root + expected)
             << program << " " << prefix;
     }
+    // The running program's prefix: $WINEPREFIX, else ~/.wine.
+    qputenv("WINEPREFIX", (root + QStringLiteral("lower")).toLocal8Bit());
+    EXPECT_EQ(CompanionFolder::forThisProgram(QStringLiteral("/usr/bin/keyrelay")),
+              root + QStringLiteral("lower/drive_c/program files/LogDeck/"));
+    qunsetenv("WINEPREFIX");
+    const QByteArray home = qgetenv("HOME");
+    QFile::link(root + QStringLiteral("x86"), root + QStringLiteral(".wine"));
+    qputenv("HOME", root.toLocal8Bit());
+    EXPECT_EQ(CompanionFolder::forThisProgram(QStringLiteral("/usr/bin/keyrelay")),
+              root + QStringLiteral("x86/drive_c/Program Files (x86)/logdeck/"));
+    qputenv("HOME", home);
 }
 
 TEST(CompanionFolder, WindowsFollowsWhereKeyrelayIsInstalled) {
