@@ -19,7 +19,7 @@ constexpr int NamesWidth = 70;   // the line names left of the bands
 constexpr int HoursHeight = 22;  // the hours above them
 constexpr int BandHeight = 22;
 constexpr int Margin = 8;
-constexpr int ShownFrequencies = 12;  // a longer pass is told by its ends and count
+constexpr int ShownFrequencies = 8;  // a longer pass is told by its ends and count
 
 const std::array<QColor, SweepLines::Count> BandColours{
     QColor(0, 114, 178),  QColor(230, 159, 0), QColor(0, 158, 115),   QColor(204, 121, 167),
@@ -122,7 +122,7 @@ void PreviewFrm::paintEvent(QPaintEvent*) {
         const int x = xOf(ms);
         painter.setPen(palette().mid().color());
         painter.drawLine(x, chart.top(), x, chart.bottom());
-        if (h % 3 == 0) {
+        if (h % 3 == 0 && x + 30 <= width()) {  // a label cut by the edge is left out
             painter.setPen(palette().text().color());
             painter.drawText(QRect(x - 30, Margin, 60, HoursHeight), Qt::AlignCenter,
                              clockText(h * 3600));
