@@ -700,6 +700,7 @@ void QsySweep::FX_Click() {
 
 void QsySweep::PRV_Click() {
     if (Preview) {
+        Preview->recompute();  // from now again
         Preview->show();
         Preview->raise();
         return;
