@@ -8,13 +8,6 @@ namespace {
 
 constexpr int SecondsFields = 16;
 
-void bump(std::int16_t& counter) {
-    ++counter;
-    if (counter > PadTick::CounterLimit) {
-        counter = 0;
-    }
-}
-
 }  // namespace
 
 void PadTick::run(ProgramState& state, BusyMarker& marker, Clock& clock, PadTarget& pad,
@@ -48,11 +41,11 @@ void PadTick::run(ProgramState& state, BusyMarker& marker, Clock& clock, PadTarg
 
     // 3. Count.
     if (pad.runningShown()) {
-        bump(state.CycleSecs);
+        ProgramState::countUp(state.CycleSecs);
     }
-    bump(state.ElapsedSecs);
+    ProgramState::countUp(state.ElapsedSecs);
     if (state.SweepRunning) {
-        bump(state.DwellSecs);
+        ProgramState::countUp(state.DwellSecs);
     }
 
     // 4. Progress: during a round the wait of the command being sent, afterwards the

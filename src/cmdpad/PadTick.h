@@ -16,7 +16,7 @@ namespace keyrelay {
 //      period and no round is under way; then the sweep takes its share.
 class PadTick {
 public:
-    static constexpr int CounterLimit = 4000;
+    static constexpr int CounterLimit = ProgramState::CounterLimit;
     static constexpr int StaleLimitSecs = 30;
 
     static void run(ProgramState& state, BusyMarker& marker, Clock& clock, PadTarget& pad,

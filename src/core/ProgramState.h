@@ -13,6 +13,16 @@ namespace keyrelay {
 // Counters the tick raises (CycleSecs, ElapsedSecs, DwellSecs) start again at 0 when
 // they pass 4000, so the 16-bit types never overflow.
 struct ProgramState {
+    static constexpr std::int16_t CounterLimit = 4000;
+
+    // One second more on a counter the tick raises.
+    static void countUp(std::int16_t& counter) {
+        ++counter;
+        if (counter > CounterLimit) {
+            counter = 0;
+        }
+    }
+
     // Start-up and the busy marker
     QString LogdeckFolder;     // companion program's folder with a trailing separator, or empty
     bool AppsStarted = false;  // the automatic launch has run (or must not run) in this run

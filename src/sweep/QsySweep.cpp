@@ -24,6 +24,7 @@
 #include "link/LinkServer.h"
 #include "platform/PlatformError.h"
 #include "sweep/HelpFrm.h"
+#include "sweep/PreviewFrm.h"
 #include "sweep/SweepPlan.h"
 #include "sweep/SweepSettingsFile.h"
 #include "sweep/SweepStep.h"
@@ -108,12 +109,14 @@ void QsySweep::buildMenu() {
     TRM = menuBar_->addAction(QStringLiteral("Terminal"));
     ABT = menuBar_->addAction(QStringLiteral("About"));
     HLP = menuBar_->addAction(QStringLiteral("Help"));
+    PRV = menuBar_->addAction(QStringLiteral("Preview"));
     connect(FX, &QAction::triggered, this, [this] { FX_Click(); });
     connect(COLx, &QAction::triggered, this, [this] { COLx_Click(); });
     connect(Connect, &QAction::triggered, this, [this] { Connect_Click(); });
     connect(TRM, &QAction::triggered, this, [this] { TRM_Click(); });
     connect(ABT, &QAction::triggered, this, [this] { ABT_Click(); });
     connect(HLP, &QAction::triggered, this, [this] { HLP_Click(); });
+    connect(PRV, &QAction::triggered, this, [this] { PRV_Click(); });
 }
 
 void QsySweep::buildControls() {
@@ -487,6 +490,9 @@ void QsySweep::applySettings(const SweepSettings& s) {
 void QsySweep::closingWork() {
     // A step still under way ends before its next send.
     SweepStopRequested = true;
+    if (Preview) {
+        Preview->close();  // it shows a table that is going
+    }
     settingsWriter_.writeAtClose(SweepSettingsFile::pathIn(ctx.settingsFolder),
                                  SweepSettingsFile::lines(settings()), ctx.platform.dialogs,
                                  ctx.state);
@@ -690,6 +696,44 @@ void QsySweep::Command1_Click() {
 
 void QsySweep::FX_Click() {
     close();
+}
+
+void QsySweep::PRV_Click() {
+    if (Preview) {
+        Preview->recompute();  // from now again
+        Preview->show();
+        Preview->raise();
+        return;
+    }
+    Preview = new PreviewFrm(
+        this, ctx.platform.clock, [this] { return settings(); },
+        [this] {
+            const TimeOfDay now = ctx.platform.clock.localTime();
+            SweepPreview::Start start;
+            start.secondsOfDay = now.hours * 3600 + now.minutes * 60 + now.seconds;
+            start.running = !Shape1->isHidden();
+            start.sweepLine = ctx.state.SweepLine;
+            start.dwellSecs = ctx.state.DwellSecs;
+            start.offsets = FreqOffset;
+            return start;
+        });
+    // Every field the sweep's timing and frequencies depend on; the connections go with
+    // the preview.
+    const auto edited = [preview = Preview.data()] { preview->tableEdited(); };
+    for (int i = 0; i < Lines; ++i) {
+        for (QLineEdit* field :
+             {StartFreq[i], EndFreq[i], IncH[i], DurSec[i], StartTime[i], EndTime[i]}) {
+            connect(field, &QLineEdit::textChanged, Preview, edited);
+        }
+        connect(IncCheck[i], &QCheckBox::toggled, Preview, edited);
+    }
+    for (QLineEdit* field : {PrefixStr, SufixStr}) {
+        connect(field, &QLineEdit::textChanged, Preview, edited);
+    }
+    for (QCheckBox* box : {CycleBands, ViaTelnet, Check1}) {
+        connect(box, &QCheckBox::toggled, Preview, edited);
+    }
+    Preview->show();
 }
 
 void QsySweep::TRM_Click() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <functional>
@@ -26,6 +27,7 @@ class QTcpSocket;
 namespace keyrelay {
 
 class Indicator;
+class PreviewFrm;
 class LinkServer;
 class SkimmerTelnet;
 
@@ -90,6 +92,9 @@ public:
     void TRM_Click();
     void ABT_Click();
     void HLP_Click();
+    // "Preview": what the sweep will do over the next 24 hours, kept up with the table's
+    // edits while it is open.
+    void PRV_Click();
     // "Send Data": sends this instance's table over the link.
     void Command4_Click();
 
@@ -215,6 +220,10 @@ public:
     QAction* TRM = nullptr;      // "Terminal"
     QAction* ABT = nullptr;      // "About"
     QAction* HLP = nullptr;      // "Help"
+    QAction* PRV = nullptr;      // "Preview"
+
+    // The preview window while it is open (it deletes itself when closed).
+    QPointer<PreviewFrm> Preview;
 
     // The link server: the listening socket and the accepted clients.
     LinkServer* Winsock1 = nullptr;

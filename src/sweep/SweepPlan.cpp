@@ -48,6 +48,18 @@ double SweepPlan::increment(const SweepSettings& s, int line) {
     return TextValue::numeric(row(s, line).IncH);
 }
 
+bool SweepPlan::handsOver(const SweepSettings& s, const Offsets& offsets, int line) {
+    return finished(s, offsets, line) && s.CycleBands != 1;
+}
+
+void SweepPlan::restartFinished(const SweepSettings& s, Offsets& offsets) {
+    for (int i = 0; i < SweepLines::Count; ++i) {
+        if (finished(s, offsets, i)) {
+            offsets[static_cast<std::size_t>(i)] = 0;
+        }
+    }
+}
+
 SweepPlan::Plan SweepPlan::step(const SweepSettings& s, const QString& frequency) {
     Plan plan;
     const bool reactivate = s.Check1 == 1;

@@ -42,15 +42,23 @@ public:
     static bool finished(const SweepSettings& s, const Offsets& offsets, int line);
     // The kHz a step that confirmed its frequency adds to the line's offset.
     static double increment(const SweepSettings& s, int line);
+    // After a step of `line`: its range is used up and "Cycle Bands" does not move on
+    // after every step anyway, so the sweep goes to the next line.
+    static bool handsOver(const SweepSettings& s, const Offsets& offsets, int line);
+    // After every step: each used-up line starts again at its start frequency.
+    static void restartFinished(const SweepSettings& s, Offsets& offsets);
 
     // A step in keystroke mode typing `frequency`: the prefix (when there is one) and half
     // a second, the frequency and a second, the suffix and half a second, then the focus
     // back to ReturnApp (when named). With Check1 the target is activated before each
     // string.
     static Plan step(const SweepSettings& s, const QString& frequency);
-    // Without a suffix the frequency is not confirmed, so the line does not move on (and
-    // the focus is not handed back).
-    static bool stepAdvances(const SweepSettings& s) { return !s.SufixStr.isEmpty(); }
+    // A step that went out moves its line on: a telnet command always, keystrokes only
+    // with a suffix, which confirms the frequency (without one the line does not move on
+    // and the focus is not handed back).
+    static bool stepAdvances(const SweepSettings& s) {
+        return s.ViaTelnet == 1 || !s.SufixStr.isEmpty();
+    }
 
     // The "Sending:" command typed by hand: the target activated, the prefix (typed even
     // when empty) and half a second, the command and a second, then the suffix as a step

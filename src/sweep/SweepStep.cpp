@@ -51,7 +51,7 @@ void SweepStep::run(SweepStepTarget& target) {
                 closing = true;
             } else {
                 const SweepSettings s = target.settings();
-                if (SweepPlan::finished(s, target.FreqOffset, line) && s.CycleBands != 1) {
+                if (SweepPlan::handsOver(s, target.FreqOffset, line)) {
                     st.SweepLine = static_cast<std::int16_t>(SweepLines::wrap(st.SweepLine + 1));
                 }
                 if (target.SweepStopRequested) {
@@ -64,11 +64,7 @@ void SweepStep::run(SweepStepTarget& target) {
         if (!closing) {
             clock.yield();
             const SweepSettings s = target.settings();
-            for (int i = 0; i < SweepLines::Count; ++i) {
-                if (SweepPlan::finished(s, target.FreqOffset, i)) {
-                    target.FreqOffset[static_cast<std::size_t>(i)] = 0;
-                }
-            }
+            SweepPlan::restartFinished(s, target.FreqOffset);
             if (s.ViaTelnet != 1 && !s.ReturnApp.isEmpty()) {
                 delivery_.ActivateWindow(s.ReturnApp);
             }

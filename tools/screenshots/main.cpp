@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -14,8 +15,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTcpSocket>
+#include <QToolTip>
 #include <QTreeView>
 #include <cstdio>
+#include <functional>
 
 #include "SkimOptions.h"
 #include "SkimServer.h"
@@ -23,6 +26,7 @@
 #include "launcher/LaunchListFile.h"
 #include "link/LinkServer.h"
 #include "support/TestProgram.h"
+#include "sweep/PreviewFrm.h"
 #include "telnet/QsyCommand.h"
 #include "telnet/SkimmerTelnet.h"
 #include "ui/Indicator.h"
@@ -33,11 +37,17 @@ namespace {
 
 // Shows `window`, waits for the window manager's frame and the contents to settle, saves
 // the screen's picture of it and hides it again, so that it covers none of the next ones.
-bool shoot(QWidget& window, const QString& path, QtClock& clock) {
+// `framed` runs once the frame is there (to show a hint over the window, say).
+bool shoot(QWidget& window, const QString& path, QtClock& clock,
+           const std::function<void()>& framed = {}) {
     window.show();
     window.raise();
     window.activateWindow();
     clock.waitFor([&] { return window.frameGeometry() != window.geometry(); }, 5000);
+    if (framed) {
+        clock.waitMs(300);
+        framed();
+    }
     clock.waitMs(500);
     const QRect frame = window.frameGeometry();
     const QPixmap picture =
@@ -159,6 +169,41 @@ bool sweepShots(test::TestProgram& p, const QDir& out, QtClock& clock) {
     return ok;
 }
 
+// The preview of a band plan over a day, with the hint of one stretch and the plan's
+// mistakes under the drawing.
+bool previewShot(const QDir& out, QtClock& clock) {
+    test::TestProgram p;  // its clock reads 12:00 when the preview opens
+    QsySweep& s = p.windows.get<QsySweep>();
+    s.PrefixStr->setText(u"%CT"_qs);
+    s.SufixStr->setText(u"{ENTER}"_qs);
+    const char* bands[][6] = {{"1810", "1840", "1", "30*", "18:00", "23:59"},
+                              {"3500", "3560", "1", "30", "22:00", "06:00"},
+                              {"7000", "7040", "0.5", "20", "06:00", "22:00"},
+                              {"10100", "10130", "1", "20", "", ""},
+                              {"14000", "14070", "1", "15", "07:00", "19:00"},
+                              {"21000", "21070", "1", "15", "09:00", "16:00"},
+                              {"28000", "28010", "20", "10", "11:00", "14:00"}};
+    for (int i = 0; i < 7; ++i) {
+        s.StartFreq[i]->setText(QLatin1String(bands[i][0]));
+        s.EndFreq[i]->setText(QLatin1String(bands[i][1]));
+        s.IncH[i]->setText(QLatin1String(bands[i][2]));
+        s.DurSec[i]->setText(QLatin1String(bands[i][3]));
+        s.StartTime[i]->setText(QLatin1String(bands[i][4]));
+        s.EndTime[i]->setText(QLatin1String(bands[i][5]));
+        s.IncCheck[i]->setChecked(i != 3);
+    }
+    s.CycleBands->setChecked(true);
+    s.PRV->trigger();
+    PreviewFrm& preview = *s.Preview;
+    preview.resize(920, 330);
+    const QPoint hover(300, 8 + 22 + 11);  // over line 1's evening stretch
+    return shoot(preview, out.filePath(u"sweep-preview.png"_qs), clock, [&] {
+        QCursor::setPos(preview.mapToGlobal(hover));  // a hint goes when the mouse is elsewhere
+        clock.waitMs(100);
+        QToolTip::showText(preview.mapToGlobal(hover), preview.hintAt(hover), &preview);
+    });
+}
+
 // The terminal filled with real traffic from skimsim's server, run here on a loopback port.
 bool terminalShot(test::TestProgram& p, const QDir& out, QtClock& clock) {
     QString error;
@@ -219,6 +264,7 @@ int main(int argc, char* argv[]) {
     bool ok = padShots(p, out, clock);
     ok = chooserShot(p, out, clock) && ok;
     ok = sweepShots(p, out, clock) && ok;
+    ok = previewShot(out, clock) && ok;
     ok = terminalShot(p, out, clock) && ok;
     ok = launcherShot(p, out, clock) && ok;
     return ok ? 0 : 1;
