@@ -1,6 +1,8 @@
 #include "telnet/TerminalGeometry.h"
 
 #include <QStringList>
+#include <algorithm>
+#include <limits>
 
 #include "core/TextValue.h"
 
@@ -20,7 +22,11 @@ void TerminalGeometry::apply(const QStringList& lines, QList<double>& values) {
 QStringList TerminalGeometry::lines(const QList<double>& values) {
     QStringList out;
     for (const double v : values) {
-        out << TextValue::settingsNumber(static_cast<long long>(v));
+        // A file edited by hand can hold numbers far beyond any window ("1D200"); they are
+        // written as the nearest that a window coordinate can be.
+        const double whole = std::clamp(v, double(std::numeric_limits<int>::min()),
+                                        double(std::numeric_limits<int>::max()));
+        out << TextValue::settingsNumber(static_cast<long long>(whole));
     }
     return out;
 }

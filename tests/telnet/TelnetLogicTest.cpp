@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <QStringList>
 
 #include "telnet/TelnetChunk.h"
 #include "telnet/TerminalGeometry.h"
@@ -55,6 +56,15 @@ TEST(TerminalGeometry, OnlyAPlaceAboveTheBottomMarginIsRemembered) {
     EXPECT_TRUE(TerminalGeometry::worthSaving(15359 - 500 - 1, 15359));
     EXPECT_FALSE(TerminalGeometry::worthSaving(15359 - 500, 15359));
     EXPECT_FALSE(TerminalGeometry::worthSaving(20000, 15359));
+}
+
+// A number beyond any window, from a file edited by hand, is saved as the nearest one a
+// window can have (its conversion to a whole number was undefined).
+TEST(TerminalGeometry, SavesEveryNumberItReadsAsAWholeNumber) {
+    QList<double> values;
+    TerminalGeometry::apply({"1D200", "-1e300", " 1200.6 ", "&H10"}, values);
+    EXPECT_EQ(TerminalGeometry::lines(values),
+              (QStringList{" 2147483647 ", "-2147483648 ", " 1200 ", " 16 "}));
 }
 
 }  // namespace
