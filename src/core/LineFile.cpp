@@ -17,7 +17,10 @@ std::optional<QStringList> LineFile::read(const QString& path) {
     if (file.error() != QFileDevice::NoError) {
         return std::nullopt;
     }
+    return linesOf(bytes);
+}
 
+QStringList LineFile::linesOf(QByteArrayView bytes) {
     const QString text = SettingsText::decode(bytes);
     QStringList lines;
     qsizetype start = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -14,6 +15,8 @@ public:
     // line end is accepted, and a final line end does not start an empty line. Nothing
     // when the file cannot be opened or read.
     static std::optional<QStringList> read(const QString& path);
+    // The lines of a file's bytes, as read() gives them.
+    static QStringList linesOf(QByteArrayView bytes);
 
     // Replaces the file at `path` with `lines`, each followed by CR LF. Atomic: the old
     // file stays whole until the new one is complete, so a failure (read-only folder, full

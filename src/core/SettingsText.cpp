@@ -41,6 +41,13 @@ std::optional<char> windows1252Byte(QChar c) {
     return static_cast<char>(0x80 + (found - std::begin(HighBlock)));
 }
 
+// The UTF-8 of `text`. A text that begins with U+FEFF gets a byte order mark in front of
+// it, since decode() drops the first one as a mark: only the added one goes.
+QByteArray utf8Of(QStringView text) {
+    const QByteArray bytes = text.toUtf8();
+    return text.startsWith(QChar(0xFEFF)) ? QByteArray("\xEF\xBB\xBF") + bytes : bytes;
+}
+
 }  // namespace
 
 QString SettingsText::decode(QByteArrayView bytes) {
@@ -62,14 +69,14 @@ QByteArray SettingsText::encode(QStringView text) {
     for (const QChar c : text) {
         const std::optional<char> byte = windows1252Byte(c);
         if (!byte) {
-            return text.toUtf8();
+            return utf8Of(text);
         }
         ascii = ascii && c.unicode() < 0x80;
         bytes.append(*byte);
     }
     // Such bytes would be read as the UTF-8 of some other text ("Ã©" as "é").
     if (!ascii && fromUtf8(bytes)) {
-        return text.toUtf8();
+        return utf8Of(text);
     }
     return bytes;
 }

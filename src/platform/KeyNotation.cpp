@@ -190,9 +190,14 @@ private:
         }
         const char32_t c = text_[pos_];
         if (c == U'(') {
+            if (++depth_ > KeyNotation::MaxGroupDepth) {
+                fail(keys_, "groups nested more than " +
+                                std::to_string(KeyNotation::MaxGroupDepth) + " deep");
+            }
             ++pos_;
             const std::size_t before = out_.size();
             sequence(mods, /*inGroup=*/true);
+            --depth_;
             if (prefixed && out_.size() == before) {
                 fail(keys_, "a modifier (+ ^ %) in front of an empty group");
             }
@@ -297,6 +302,7 @@ private:
     std::string_view keys_;
     std::u32string text_;
     std::size_t pos_ = 0;
+    int depth_ = 0;  // groups open around the current position
     std::vector<KeyStroke> out_;
 };
 

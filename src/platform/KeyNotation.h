@@ -20,6 +20,10 @@ public:
     // Largest repeat count accepted inside braces; a larger one is refused rather than
     // turned into an unbounded burst of keystrokes.
     static constexpr int MaxRepeat = 9999;
+    // Deepest nesting of parenthesised groups accepted. Each level is a level of the
+    // parser's recursion, so a string of many thousand "(" would exhaust the stack; three
+    // modifiers never need more than a few levels.
+    static constexpr int MaxGroupDepth = 32;
 
     // Parses `keys` (UTF-8) into strokes. A malformed string (unbalanced braces or
     // parentheses, unknown key name, bad repeat count, modifier with nothing after it,

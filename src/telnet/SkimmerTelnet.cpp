@@ -187,7 +187,9 @@ void SkimmerTelnet::finishArrival() {
 }
 
 void SkimmerTelnet::closedByServer() {
-    if (closingHere_ || !socket_) {
+    // A socket whose QTcpSocket part is gone is being destroyed with the window: reading
+    // from it or waiting for it to close would run on a half-destroyed object.
+    if (closingHere_ || qobject_cast<QTcpSocket*>(socket_.data()) == nullptr) {
         return;
     }
     if (state_.ClientReceiveBusy) {

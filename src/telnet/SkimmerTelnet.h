@@ -131,8 +131,10 @@ private:
 
     static bool ask(const std::function<bool()>& test) { return test && test(); }
 
-    // Guarded: a queued arrival must not reach a socket that is gone.
-    QPointer<QTcpSocket> socket_;
+    // Guarded: a queued arrival must not reach a socket that is gone. Held as the base
+    // class, because the socket announces its disconnection from inside its destructor,
+    // when it is no longer a QTcpSocket.
+    QPointer<QAbstractSocket> socket_;
     Clock& clock_;
     ProgramState& state_;
     Inputs inputs_;

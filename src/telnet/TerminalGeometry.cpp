@@ -1,7 +1,9 @@
 #include "telnet/TerminalGeometry.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/TextValue.h"
 
@@ -55,7 +57,11 @@ QList<double> TerminalGeometry::keptOnScreen(QList<double> values, const QRect& 
 QStringList TerminalGeometry::lines(const QList<double>& values) {
     QStringList out;
     for (const double v : values) {
-        out << TextValue::settingsNumber(static_cast<long long>(v));
+        // A file edited by hand can hold numbers far beyond any window ("1D200"); they are
+        // written as the nearest that a window coordinate can be.
+        const double whole = std::clamp(v, double(std::numeric_limits<int>::min()),
+                                        double(std::numeric_limits<int>::max()));
+        out << TextValue::settingsNumber(static_cast<long long>(whole));
     }
     return out;
 }

@@ -75,6 +75,11 @@ TEST_F(LineFileTest, TextIsWindows1252UnlessItIsUtf8OrDoesNotFitWindows1252) {
           Case{"a\xE2\x82\xAC\xF0\x9F\x98\x80\r\n", {u"a\u20AC\U0001F600"_qs}, {}},
           Case{"Caf\xC3\xA9\r\n", {u"Caf\u00E9"_qs}, "Caf\xE9\r\n"},
           Case{"\xEF\xBB\xBF\xE2\x80\x9C\r\n", {u"\u201C"_qs}, "\x93\r\n"},
+          // only the first mark is one: the second is a character and stays (found by fuzzing)
+          Case{"\xEF\xBB\xBF\xEF\xBB\xBF"
+               "a\r\n",
+               {u"\uFEFFa"_qs},
+               {}},
           // as Windows-1252 these would read back as UTF-8 text ("\xC3\xA9": "é")
           Case{"\xC3\x83\xC2\xA9\r\n", {u"\u00C3\u00A9"_qs}, {}},
           Case{"\xC2\x80\xC3\xA9\r\n", {u"\u0080\u00E9"_qs}, {}},  // U+0080 is no Windows-1252

@@ -81,6 +81,10 @@ TEST(KeyNotation, ParsesIntoStrokesOrRefusesWithAClearDescription) {
         {"+%", "error: with no key after it"},
         {"(+)", "error: with no key after it"},
         {"+()", "error: empty group"},
+        // Found by fuzzing: each group level is a level of recursion.
+        {std::string(32, '(') + "a" + std::string(32, ')'), "a"},
+        {std::string(33, '(') + "a" + std::string(33, ')'), "error: nested more than 32 deep"},
+        {std::string(100000, '('), "error: nested more than 32 deep"},
         {"\xC3", "error: not valid UTF-8"},
         {"a\xFF", "error: not valid UTF-8"},
         {"\xC0\x80", "error: not valid UTF-8"},

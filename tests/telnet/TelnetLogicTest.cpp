@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <QStringList>
 
 #include "telnet/TelnetChunk.h"
 #include "telnet/TerminalGeometry.h"
@@ -72,6 +73,15 @@ TEST(TerminalGeometry, AbsurdValuesGiveTheDesignSizeInTheMiddleOfTheFreeArea) {
             TerminalGeometry::keptOnScreen(read, QRect(0, 0, 15360, 11520), QSize(6840, 3945)),
             kept);
     }
+}
+
+// A number beyond any window, from a file edited by hand, is saved as the nearest one a
+// window can have (its conversion to a whole number was undefined).
+TEST(TerminalGeometry, SavesEveryNumberItReadsAsAWholeNumber) {
+    QList<double> values;
+    TerminalGeometry::apply({"1D200", "-1e300", " 1200.6 ", "&H10"}, values);
+    EXPECT_EQ(TerminalGeometry::lines(values),
+              (QStringList{" 2147483647 ", "-2147483648 ", " 1200 ", " 16 "}));
 }
 
 }  // namespace
