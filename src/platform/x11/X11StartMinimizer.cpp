@@ -22,7 +22,7 @@ using std::chrono::milliseconds;
 // busy machine, can take well over ten seconds.
 constexpr auto WindowWait = std::chrono::seconds(60);
 constexpr auto SettleTime = std::chrono::seconds(1);   // iconic this long counts as done
-constexpr auto IconifyWait = std::chrono::seconds(4);  // for the whole iconify attempt
+constexpr auto IconifyWait = std::chrono::seconds(10);  // for the whole iconify attempt
 constexpr auto RepeatEvery = milliseconds(100);
 constexpr auto PollEvery = milliseconds(10);
 
@@ -106,10 +106,14 @@ void X11StartMinimizer::watch(const std::string& displayName, int pid) {
                 std::this_thread::sleep_for(PollEvery);
                 continue;
             }
-            if (*state == WithdrawnState) {
-                return;  // closed or withdrawn by the program
-            }
             auto now = Clock::now();
+            if (*state == WithdrawnState) {
+                // Unmapped for now: Wine, for one, unmaps and maps a new window again while
+                // it sets it up. A window that is gone for good ends the watch (the catch).
+                iconicSince = {};
+                std::this_thread::sleep_for(PollEvery);
+                continue;
+            }
             if (*state == IconicState) {
                 if (iconicSince == Clock::time_point{}) {
                     iconicSince = now;
