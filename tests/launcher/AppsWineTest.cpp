@@ -55,11 +55,16 @@ TEST(AppsWine, StartsWindowsProgramsUnderWineMinimisedReportsFailuresAndSkipsRun
             i < 2 ? folder + "/" + files[i] : "c:\\KEYRELAY" + pid + "\\" + files[i].toUpper(), "",
             files[i] + ".log " + files[i], true, true};
     }
-    const auto iconic = [](const QString& title) {  // in the window manager's eyes
+    // In the window manager's eyes. Its client list, not a walk of the window tree (which
+    // fails while other programs' windows come and go).
+    const auto iconic = [](const QString& title) {
         QProcess xprop;
-        xprop.start("sh", {"-c", "for w in $(xdotool search --name '^" + title +
-                                     "$'); do xprop -id $w WM_STATE; done"});
-        return xprop.waitForFinished() && xprop.readAll().contains("Iconic");
+        xprop.start("sh", {"-c",
+                           "for w in $(xprop -root _NET_CLIENT_LIST | tr -c '0-9a-fx' ' ' "
+                           "| grep -o '0x[0-9a-f]*'); do xprop -id $w WM_NAME WM_STATE; done"});
+        return xprop.waitForFinished() && xprop.readAll().contains("\"" + title.toUtf8() +
+                                                                   "\"\nWM_STATE(WM_STATE):\n"
+                                                                   "\t\twindow state: Iconic");
     };
 
     ASSERT_TRUE(QDir::setCurrent(dir.path()));  // the program's working and settings folder
