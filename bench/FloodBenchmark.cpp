@@ -22,6 +22,7 @@
 #include <functional>
 #include <vector>
 
+#include "BenchStation.h"
 #include "app/ProgramActions.h"
 #include "core/ProgramState.h"
 #include "core/QtClock.h"
@@ -118,33 +119,6 @@ int peerProcess(quint16 port, qint64 mib, const QByteArray& kind) {
     return socket.waitForConnected(5000) ? flood(socket, mib, kind) : 1;
 }
 
-// One program with its sweep window, on the fake desktop but the real clock.
-struct Station {
-    QTemporaryDir folder;
-    FakePlatform fake;
-    QtClock clock;
-    Platform platform{fake.windows, fake.standardKeys, fake.alternateKeys,
-                      fake.mouse,   fake.processes,    clock,
-                      fake.dialogs};
-    ProgramState state;
-    Delivery delivery{platform};
-    BusyMarker marker{state};
-    WindowRegistry windows;
-    ProgramActions actions{windows};
-    AppContext ctx{state,   platform, delivery,      marker,
-                   windows, actions,  folder.path(), [this] { state.EndRequested = true; }};
-
-    Station() {
-        state.LogdeckFolder = folder.path() + QLatin1Char('/');
-        windows.setContext(ctx);
-    }
-    ~Station() {
-        delete windows.ifLoaded<TerminalF>();
-        delete windows.ifLoaded<QsySweep>();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-};
-
 struct Result {
     double floodMs = 0;
     qint64 takenBytes = -1;  // telnet: what the window read; link: what the peer got off
@@ -156,7 +130,7 @@ struct Result {
 // Runs the event loop during the flood: every 20 ms a queued call to the window measures the
 // round trip through its event loop; at the end a close request to the window measures how
 // long it takes to close.
-Result measureFlood(Station& station, const std::function<bool()>& floodDone) {
+Result measureFlood(BenchStation& station, const std::function<bool()>& floodDone) {
     Result r;
     QsySweep& s = station.windows.get<QsySweep>();
     const double start = wallMs();
@@ -219,7 +193,7 @@ void print(const char* name, const Result& r, long idleKiB) {
 }
 
 Result telnetFlood(qint64 mib, const char* kind) {
-    Station station;
+    BenchStation station;
     QsySweep& s = station.windows.get<QsySweep>();
     QProcess decoder;
     decoder.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -244,7 +218,7 @@ Result telnetFlood(qint64 mib, const char* kind) {
 }
 
 Result linkFlood(qint64 mib, const char* kind) {
-    Station station;
+    BenchStation station;
     QsySweep& s = station.windows.get<QsySweep>();
     s.Port->setText(QStringLiteral("0"));
     QEvent activation(QEvent::WindowActivate);
@@ -281,7 +255,7 @@ int main(int argc, char* argv[]) {
     const QByteArray floods =
         argc > 2 ? QByteArray(argv[2]) : "telnet-noline,telnet-spots,link-noline,link-spots";
     {
-        Station warmUp;  // the first window pays for fonts and styles: not the flood's memory
+        BenchStation warmUp;  // the first window pays for fonts and styles: not the flood's memory
         warmUp.windows.get<QsySweep>();
         TerminalF::open(warmUp.windows);
     }

@@ -23,6 +23,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchStation.h"
 #include "app/ProgramActions.h"
 #include "core/ProgramState.h"
 #include "core/QtClock.h"
@@ -117,32 +118,6 @@ int clientProcess(quint16 port, int count) {
     return QCoreApplication::exec();  // ended by the benchmark
 }
 
-// One program with its sweep window, on the fake desktop but the real clock.
-struct Station {
-    QTemporaryDir folder;
-    FakePlatform fake;
-    QtClock clock;
-    Platform platform{fake.windows, fake.standardKeys, fake.alternateKeys,
-                      fake.mouse,   fake.processes,    clock,
-                      fake.dialogs};
-    ProgramState state;
-    Delivery delivery{platform};
-    BusyMarker marker{state};
-    WindowRegistry windows;
-    ProgramActions actions{windows};
-    AppContext ctx{state,   platform, delivery,      marker,
-                   windows, actions,  folder.path(), [this] { state.EndRequested = true; }};
-
-    Station() {
-        state.LogdeckFolder = folder.path() + QLatin1Char('/');
-        windows.setContext(ctx);
-    }
-    ~Station() {
-        delete windows.ifLoaded<QsySweep>();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-};
-
 double cpuMs() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
@@ -210,7 +185,7 @@ struct Result {
     bool ok = true;
 };
 
-Result measure(Station& server, quint16 port, int clients, int rounds, long idleRss,
+Result measure(BenchStation& server, quint16 port, int clients, int rounds, long idleRss,
                const QString& self) {
     Result r;
     r.clients = clients;
@@ -290,7 +265,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 5;
 
-    Station server;
+    BenchStation server;
     QsySweep& s = server.windows.get<QsySweep>();
     // A band plan like a station's, so that the table message has its usual size.
     const char* bands[][4] = {{"1810", "1840", "1", "30*"},  {"3500", "3560", "1", "30"},
