@@ -94,7 +94,7 @@ TEST(AppsWine, StartsWindowsProgramsUnderWineMinimisedReportsFailuresAndSkipsRun
                                                  round == 0 ? 20000 : 0),
                       round == 0)
                 << i;
-            EXPECT_TRUE(ctx.platform.clock.waitFor([&] { return iconic(files[i]); }, 10000)) << i;
+            EXPECT_TRUE(ctx.platform.clock.waitFor([&] { return iconic(files[i]); }, 30000)) << i;
             EXPECT_TRUE(ctx.delivery.IsProcessRunning(files[i])) << i;
             QFile::remove(logs[i]);
         }
