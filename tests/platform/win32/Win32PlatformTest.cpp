@@ -280,9 +280,11 @@ TEST_F(Win32PlatformTest, StartsProgramsInTheirFolderWithParametersAndWindowStat
     for (const auto& [file, parameters, state, report] : cases) {
         const std::string module = file.find(".exe") == std::string::npos ? file + ".exe" : file;
         services->processes().start(utf8Folder, file, parameters, state);
-        ASSERT_TRUE(pumpUntil([&] { return std::filesystem::exists(folder / L"probe-out.txt"); }));
-        std::string line;
-        std::getline(std::ifstream{folder / L"probe-out.txt"}, line);
+        std::string line;  // the probe may have made the file and not yet written to it
+        ASSERT_TRUE(pumpUntil([&] {
+            std::ifstream out{folder / L"probe-out.txt"};
+            return std::getline(out, line) && !line.empty();
+        }));
         std::filesystem::remove(folder / L"probe-out.txt");
         EXPECT_EQ(line, utf8Folder + report);
         EXPECT_TRUE(listed(module)) << module;
